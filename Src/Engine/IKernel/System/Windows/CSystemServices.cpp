@@ -1,0 +1,79 @@
+#include "Engine/IKernel/System/CSystemServices.h"
+
+#include <windows.h>
+#include <psapi.h>
+
+namespace Tavrin {
+namespace Engine {
+
+uint64_t CSystemServices::getWorkingSetBytes()
+{
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof(counters);
+    if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters)))
+        return 0;
+    return counters.WorkingSetSize;
+}
+
+uint64_t CSystemServices::getAvailablePhysicalBytes()
+{
+    MEMORYSTATUSEX status{};
+    status.dwLength = sizeof(status);
+    if (!GlobalMemoryStatusEx(&status))
+        return 0;
+    return status.ullAvailPhys;
+}
+
+void CSystemServices::debugOutput(const char* text)
+{
+    OutputDebugStringA(text);
+}
+
+int32_t CSystemServices::getLastError()
+{
+    return static_cast<int32_t>(GetLastError());
+}
+
+char* CSystemServices::getErrorText(int32_t code)
+{
+    char* text = nullptr;
+    FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                   static_cast<DWORD>(code), MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(&text), 0,
+                   nullptr);
+    return text;
+}
+
+void CSystemServices::freeErrorText(char* text)
+{
+    if (text)
+        LocalFree(text);
+}
+
+uint32_t CSystemServices::getCurrentThreadId()
+{
+    return GetCurrentThreadId();
+}
+
+uint32_t CSystemServices::getCurrentProcessId()
+{
+    return GetCurrentProcessId();
+}
+
+void* CSystemServices::getCurrentProcessHandle()
+{
+    return GetCurrentProcess();
+}
+
+void* CSystemServices::getCurrentThreadHandle()
+{
+    return GetCurrentThread();
+}
+
+bool showMessageBox(void* ownerWindow, const char* text, const char* caption)
+{
+    return MessageBoxA(static_cast<HWND>(ownerWindow), text, caption,
+                       MB_OK | MB_SYSTEMMODAL | MB_SETFOREGROUND | MB_TOPMOST) == IDOK;
+}
+
+} // namespace Engine
+} // namespace Tavrin

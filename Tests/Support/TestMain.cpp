@@ -1,0 +1,11 @@
+#include "Engine/IKernel/IKernel.h"
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    // Crash reports in tests skip the slow machine measurements.
+    Tavrin::Engine::IKernel::setTestMode(true);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
