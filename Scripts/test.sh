@@ -28,7 +28,15 @@ test_preset() {
   local preset=$1
   echo "== Testing $preset"
   local log="$root/build/ctest-$preset.log"
-  ctest --preset "$preset" --output-log "$log" || failed_steps+=("tests $preset")
+  # Verbose into the log (it keeps GoogleTest's counts); the runner's own
+  # per-program and closing lines on the console.
+  if ctest --preset "$preset" -V >"$log" 2>&1; then
+    grep -aE '^ *[0-9]+/[0-9]+ Test +#|tests passed|No tests were found|Total Test time' "$log"
+  else
+    grep -aE '^[0-9]+: \[  FAILED  \]|^[0-9]+: .*Failure|^[0-9]+: .*ERROR' "$log" | head -n 80
+    tail -n 40 "$log"
+    failed_steps+=("tests $preset")
+  fi
   logs+=("$log")
 }
 
