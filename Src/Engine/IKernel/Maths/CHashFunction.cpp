@@ -3,8 +3,6 @@
 namespace Tavrin {
 namespace Engine {
 
-CHashFunction::~CHashFunction() = default;
-
 uint32_t CHashFunction::hash(const void* data, uint32_t count)
 {
     reset();

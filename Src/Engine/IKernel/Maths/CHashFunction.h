@@ -10,7 +10,7 @@ namespace Engine {
 class CHashFunction
 {
 public:
-    virtual ~CHashFunction();
+    virtual ~CHashFunction() = default;
 
     // True when feeding in pieces gives the same hash as one call.
     virtual bool isIncremental() const = 0;

@@ -3,13 +3,14 @@
 #include "Engine/IKernel/Maths/CHashFunction.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace Tavrin {
 namespace Engine {
 
 // MurmurHash3, x86 32-bit form, fed incrementally: any split of the input
-// gives the hash of the concatenation. feed and finish are inline so that
-// hashing short keys through a local object costs no call.
+// gives the hash of the concatenation. Everything is inline (the destructors
+// too, so a local object never escapes): hashing through a local costs no call.
 class CMurmurHash3 final : public CHashFunction
 {
 public:
@@ -17,7 +18,7 @@ public:
     static constexpr uint32_t C_DEFAULT_SEED = 0x0BADF00D;
 
     explicit CMurmurHash3(uint32_t seed = C_DEFAULT_SEED) : m_seed(seed) { reset(); }
-    ~CMurmurHash3() override;
+    ~CMurmurHash3() override = default;
 
     bool isIncremental() const override;
     uint32_t finish() const override;
@@ -53,10 +54,30 @@ private:
         return h ^ (h >> 16);
     }
 
-    // Compilers turn this into one load on little-endian targets.
+    // Blocks are little-endian words. A plain copy (rather than assembling
+    // bytes) keeps the state in registers when feed is inlined in a loop.
     static uint32_t _readBlock(const unsigned char* bytes)
     {
-        return uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 | uint32_t(bytes[3]) << 24;
+        static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "blocks are read as native words");
+        uint32_t block;
+        memcpy(&block, bytes, sizeof(block));
+        return block;
+    }
+    // Fewer than four bytes: they fill the pending block byte by byte.
+    void _feedShort(const unsigned char* bytes, uint32_t count, uint32_t used)
+    {
+        uint32_t tail = m_tail;
+        for (; count; --count)
+        {
+            tail |= uint32_t(*bytes++) << (8 * used);
+            if (++used == 4)
+            {
+                m_h = _mixBlock(m_h, tail);
+                tail = 0;
+                used = 0;
+            }
+        }
+        m_tail = tail;
     }
 
     uint32_t m_h = 0;
@@ -85,42 +106,23 @@ inline void CMurmurHash3::feed(const void* data, uint32_t count)
     const auto* bytes = static_cast<const unsigned char*>(data);
     uint32_t used = m_length & 3;
     m_length += count;
-    uint32_t h = m_h;
-    uint32_t tail = m_tail;
-    if (used)
+    if (count < 4)
     {
-        // Complete the pending block first.
-        while (used < 4 && count)
-        {
-            tail |= uint32_t(*bytes++) << (8 * used++);
-            --count;
-        }
-        if (used < 4)
-        {
-            m_tail = tail;
-            return;
-        }
-        h = _mixBlock(h, tail);
-        tail = 0;
+        _feedShort(bytes, count, used);
+        return;
     }
+    // At least one whole word is readable from here on, so the pending
+    // block and the new tail are read as words, without byte loops. With no
+    // pending bytes the tail is 0 and the first word is simply a block.
+    const unsigned char* end = bytes + count;
+    uint32_t h = _mixBlock(m_h, m_tail | _readBlock(bytes) << (8 * used));
+    bytes += 4 - used;
+    count -= 4 - used;
     for (; count >= 4; count -= 4, bytes += 4)
         h = _mixBlock(h, _readBlock(bytes));
-    switch (count)
-    {
-    case 3:
-        tail |= uint32_t(bytes[2]) << 16;
-        [[fallthrough]];
-    case 2:
-        tail |= uint32_t(bytes[1]) << 8;
-        [[fallthrough]];
-    case 1:
-        tail |= bytes[0];
-        break;
-    default:
-        break;
-    }
     m_h = h;
-    m_tail = tail;
+    // A 64-bit shift by 32 gives the empty tail when nothing is left.
+    m_tail = static_cast<uint32_t>(uint64_t(_readBlock(end - 4)) >> (32 - 8 * count));
 }
 
 } // namespace Engine

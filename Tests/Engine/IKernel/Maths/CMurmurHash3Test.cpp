@@ -63,12 +63,15 @@ std::vector<unsigned char> sampleBytes(size_t count, uint32_t salt)
     return bytes;
 }
 
+// Each piece is copied into a buffer of its own, so that a read past a
+// piece's end is caught by the address sanitizer.
 uint32_t feedInPieces(uint32_t seed, const unsigned char* bytes, const std::vector<uint32_t>& pieces)
 {
     CMurmurHash3 hash(seed);
     for (uint32_t piece : pieces)
     {
-        hash.feed(bytes, piece);
+        std::vector<unsigned char> own(bytes, bytes + piece);
+        hash.feed(own.data(), piece);
         bytes += piece;
     }
     return hash.finish();
