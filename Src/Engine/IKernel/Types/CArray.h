@@ -18,7 +18,7 @@ template <typename T>
 class CArray
 {
 public:
-    static const uint64_t C_NOT_FOUND = ~uint64_t(0);
+    static constexpr uint64_t C_NOT_FOUND = ~uint64_t(0);
 
     CArray() = default;
     explicit CArray(uint64_t count);

@@ -115,12 +115,18 @@ CString& CString::operator=(const char* text)
 {
     if (text && text == m_data)
         return *this;
-    _free();
-    if (text)
+    if (!text)
     {
-        _assign(text, textLength(text));
-        m_utf8 = 0;
+        _free();
+        return *this;
     }
+    // The text may lie inside our own buffer: copy it before freeing.
+    int32_t length = textLength(text);
+    char* copy = copyBytes(text, length);
+    free(m_data);
+    m_data = copy;
+    m_length = length;
+    m_utf8 = 0;
     return *this;
 }
 
@@ -205,19 +211,30 @@ CString& CString::format(const char* format, ...)
 
 CString& CString::formatList(const char* format, va_list args)
 {
-    _free();
-    if (!format)
-        return *this;
-    va_list measure;
-    va_copy(measure, args);
-    int length = vsnprintf(nullptr, 0, format, measure);
-    va_end(measure);
-    if (length <= 0)
-        return *this; // a runtime formatting error leaves the empty string
-    char* buffer = static_cast<char*>(malloc(static_cast<size_t>(length) + 2));
-    vsnprintf(buffer, static_cast<size_t>(length) + 1, format, args);
+    // The arguments may point into our own text: the old buffer is freed
+    // only once the new text is written.
+    char* buffer = nullptr;
+    int length = 0;
+    if (format)
+    {
+        va_list measure;
+        va_copy(measure, args);
+        length = vsnprintf(nullptr, 0, format, measure);
+        va_end(measure);
+    }
+    // A runtime formatting error (negative length) leaves the empty string.
+    if (length > 0)
+    {
+        buffer = static_cast<char*>(malloc(static_cast<size_t>(length) + 2));
+        if (vsnprintf(buffer, static_cast<size_t>(length) + 1, format, args) != length)
+        {
+            free(buffer);
+            buffer = nullptr;
+        }
+    }
+    free(m_data);
     m_data = buffer;
-    m_length = length;
+    m_length = buffer ? length : 0;
     return *this;
 }
 
