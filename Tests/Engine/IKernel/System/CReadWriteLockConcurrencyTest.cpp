@@ -192,7 +192,7 @@ TYPED_TEST(CReadWriteLockConcurrency, UnlockExclusiveHandsOverToAWaitingWriterBe
         EXPECT_FALSE(reader.hasLock());
 
         subject.lock.unlockExclusive();
-        SYNC_REQUIRE(writer.waitForLock() || reader.waitForLock());
+        SYNC_REQUIRE(SyncTest::waitUntil([&] { return writer.hasLock() || reader.hasLock(); }));
         bool readerFirst = reader.hasLock() && !writer.hasLock();
         if (readerFirst && attempt + 1 < TypeParam::C_ATTEMPTS)
             continue;
@@ -290,8 +290,10 @@ TYPED_TEST(CReadWriteLockConcurrency, StressKeepsWritersAlone)
     EXPECT_GE(mostReadersTogether.load(), 1);
 }
 
-// Waiting readers let in by a writer's release must all get in, even when
-// one of them comes and goes before another has gone back to its wait.
+// Every reader let in by a writer's release gets in, also when some of them
+// come and go while others are still on their way (a reset of the reader
+// event at that moment would strand them; the window is narrow, so this
+// only catches it now and then).
 TYPED_TEST(CReadWriteLockConcurrency, ReleasedReadersAllGetIn)
 {
     const int C_READERS = 3;

@@ -112,14 +112,6 @@ TEST(CThread, AffinityFailureIsOnlyLogged)
     EXPECT_EQ(text.find("set to cpu"), std::string::npos) << text;
 }
 
-TEST(CThread, AffinityFailureWithoutLogIsSilent)
-{
-    ASSERT_EQ(getLog(), nullptr);
-    CIdleThread never;
-    never.setAffinity(3);
-    SUCCEED();
-}
-
 TEST(CThread, NewThreadState)
 {
     CIdleThread thread;
