@@ -27,7 +27,7 @@ void _freeRecord(SNamedIOContext* record)
     if (record->pendingLoad)
     {
         // A load still running elsewhere signals it even without a table.
-        record->pendingLoad->wait();
+        record->pendingLoad->done.wait();
         record->pendingLoad->release();
     }
     // The loader may be a named object: released with no lock held.

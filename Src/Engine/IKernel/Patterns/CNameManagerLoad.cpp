@@ -94,7 +94,7 @@ void _completeLoad(_SLoadRequest* request, CNamed* object)
         }
     }
     tables.nameLock.unlockExclusive();
-    request->pending->signal();
+    request->pending->done.set();
     if (recordPending)
         recordPending->release();
     request->pending->release();
@@ -129,25 +129,6 @@ void _runLoad(_SLoadRequest* request)
 }
 
 } // namespace
-
-void _SPendingLoad::signal()
-{
-    std::lock_guard<std::mutex> lock(mutex);
-    signalled = true;
-    condition.notify_all();
-}
-
-void _SPendingLoad::wait()
-{
-    std::unique_lock<std::mutex> lock(mutex);
-    condition.wait(lock, [this] { return signalled; });
-}
-
-bool _SPendingLoad::isSignalled()
-{
-    std::lock_guard<std::mutex> lock(mutex);
-    return signalled;
-}
 
 void _openLoadQueue()
 {
@@ -224,7 +205,7 @@ CManagedPtr<CNamed> CNameManager::loadNamed(uint32_t nameId)
     if (renderThread)
         processLoadQueue();
     else
-        pending->wait();
+        pending->done.wait();
     pending->release();
 
     tables.nameLock.lockExclusive();
