@@ -6,6 +6,8 @@
 #include "Engine/IKernel/System/CCriticalSection.h"
 #include "Engine/IKernel/Types/CArray.h"
 
+#include <new>
+
 namespace Tavrin {
 namespace Engine {
 
@@ -27,10 +29,12 @@ struct _SLoadQueue
     bool open = false;
 };
 
+// Never destroyed, like the name tables.
 _SLoadQueue& _loadQueue()
 {
-    static _SLoadQueue queue;
-    return queue;
+    alignas(_SLoadQueue) static unsigned char storage[sizeof(_SLoadQueue)];
+    static _SLoadQueue* queue = new (storage) _SLoadQueue();
+    return *queue;
 }
 
 bool _enqueue(_SLoadRequest* request)
