@@ -20,9 +20,9 @@ typedef void (*TLogListener)(const char* text);
 class CLog
 {
 public:
-    static const uint32_t C_TIMESTAMP_NONE = 0;
-    static const uint32_t C_TIMESTAMP_MILLISECONDS = 1;
-    static const uint32_t C_TIMESTAMP_SECONDS_AND_MEMORY = 2;
+    static constexpr uint32_t C_TIMESTAMP_NONE = 0;
+    static constexpr uint32_t C_TIMESTAMP_MILLISECONDS = 1;
+    static constexpr uint32_t C_TIMESTAMP_SECONDS_AND_MEMORY = 2;
 
     explicit CLog(const char* fileName);
     ~CLog();

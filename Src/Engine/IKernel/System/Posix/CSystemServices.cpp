@@ -62,6 +62,11 @@ int32_t CSystemServices::getLastError()
     return errno;
 }
 
+void CSystemServices::setLastError(int32_t code)
+{
+    errno = code;
+}
+
 char* CSystemServices::getErrorText(int32_t code)
 {
     // Same shape as the system message text on Windows: one line ending in CR LF.
