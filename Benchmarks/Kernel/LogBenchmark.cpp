@@ -31,7 +31,7 @@ void BM_FprintfFlush(benchmark::State& state)
         fflush(file);
     }
     fclose(file);
-    remove(path.c_str());
+    std::filesystem::remove_all(benchmarkFolder());
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_FprintfFlush);
@@ -47,9 +47,8 @@ void BM_LogShortMessage(benchmark::State& state)
     getLog()->setLowestLevel(1);
     for (auto _ : state)
         log("%s", shortMessage);
-    std::string path = getLog()->getFileName();
     uninstallLog();
-    remove(path.c_str());
+    std::filesystem::remove_all(folder);
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_LogShortMessage);

@@ -79,6 +79,7 @@ CLog::CLog(const char* fileName)
       m_writeToFile(true),
       m_file(nullptr),
       m_indentationLength(0),
+      m_listenerCount(0),
       m_memoryReadAt(0),
       m_memoryTextLength(0)
 {
@@ -131,12 +132,14 @@ void CLog::addListener(TLogListener listener)
 {
     CCriticalSectionLock lock(m_listenerLock);
     m_listeners.add(listener);
+    m_listenerCount = static_cast<uint32_t>(m_listeners.getCount());
 }
 
 void CLog::removeListener(TLogListener listener)
 {
     CCriticalSectionLock lock(m_listenerLock);
     m_listeners.removeAt(m_listeners.indexOf(listener));
+    m_listenerCount = static_cast<uint32_t>(m_listeners.getCount());
 }
 
 // Caller holds the file lock.
@@ -284,19 +287,17 @@ void CLog::_writeLine(const char* text, uint32_t level)
         CSystemServices::debugOutput(cannotOpenMessage);
     if (accepted != C_ACCEPT_WRITE)
         return;
+    if (m_listenerCount)
     {
         CCriticalSectionLock lock(m_listenerLock);
-        if (m_listeners.getCount())
-        {
-            if (prefixLength)
-                for (TLogListener listener : m_listeners)
-                    listener(prefix);
-            if (m_indentationLength)
-                for (TLogListener listener : m_listeners)
-                    listener(m_indentation);
+        if (prefixLength)
             for (TLogListener listener : m_listeners)
-                listener(text);
-        }
+                listener(prefix);
+        if (m_indentationLength)
+            for (TLogListener listener : m_listeners)
+                listener(m_indentation);
+        for (TLogListener listener : m_listeners)
+            listener(text);
     }
     if (m_mirrorToDebugger)
     {

@@ -82,8 +82,10 @@ private:
     uint32_t m_indentationLength;
     char m_indentation[256];
     CArray<TLogListener> m_listeners;
-    // Registration may happen while other threads write.
+    // Registration may happen while other threads write; the count spares
+    // writers the lock while nobody listens.
     CCriticalSection m_listenerLock;
+    std::atomic<uint32_t> m_listenerCount;
     // The memory figures of the time stamp, already formatted, and when
     // they were read (under the file lock).
     uint64_t m_memoryReadAt;
