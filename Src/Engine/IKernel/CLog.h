@@ -49,8 +49,8 @@ public:
     // Closes the file and starts it anew with the log header (see reopenLog).
     void reopen(const char* name);
 
-    // Writes `ticks / frequency` seconds as printf's "%7.3f" would; returns
-    // the length. `out` holds at least 32 bytes.
+    // Writes `ticks / frequency` seconds as printf's "%7.3f" would (exact
+    // halves round up); returns the length. `out` holds at least 32 bytes.
     static uint32_t formatSeconds(char* out, uint64_t ticks, uint64_t frequency);
 
 private:
