@@ -41,8 +41,12 @@ bool CException::display(void* ownerWindow)
     // The report may hold '%': never use it as a format.
     log("%s", report.c_str());
     log("\n");
-    CString caption = IKernel::getApplicationShortName() + ": exception detected";
-    return showMessageBox(ownerWindow, report.c_str(), caption.c_str());
+    return showMessageBox(ownerWindow, report.c_str(), buildCaption().c_str());
+}
+
+CString CException::buildCaption()
+{
+    return IKernel::getApplicationShortName() + ": exception detected";
 }
 
 void _prepareThrow()

@@ -15,6 +15,8 @@ public:
     CException(const CString& details, const char* file, int32_t line);
     CException(const CException& other);
     CException& operator=(const CException& other) = default;
+    // Not virtual: exceptions are never deleted through a base pointer.
+    ~CException() = default;
 
     // Logs the report and shows it in a message box; true when confirmed with OK.
     virtual bool display(void* ownerWindow);
@@ -25,9 +27,8 @@ public:
     const CString& getDetails() const { return m_details; }
     // The text that display shows and logs.
     CString buildReport() const;
-
-protected:
-    ~CException() = default;
+    // The message box caption: the application's short name and ": exception detected".
+    static CString buildCaption();
 
 private:
     CString m_file;

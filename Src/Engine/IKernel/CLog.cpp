@@ -6,6 +6,7 @@
 #include "Engine/IKernel/System/CTimer.h"
 #include "Engine/IKernel/Types/CUnicode.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
@@ -22,17 +23,28 @@ wchar_t* sharedWideBuffer = nullptr;
 size_t sharedBufferSize = 0;
 TLogHeaderWriter headerSystemWriter = nullptr;
 
+// Past this a wide format that keeps failing is taken as unconvertible.
+const size_t maximumWideBufferBytes = 64u << 20;
+
 CCriticalSection& globalLogLock()
 {
     static CCriticalSection lock;
     return lock;
 }
 
-void growSharedBuffers(size_t size)
+// Keeps the old buffers when the heap refuses.
+bool growSharedBuffers(size_t size)
 {
+    char* narrow = static_cast<char*>(realloc(sharedBuffer, size));
+    if (!narrow)
+        return false;
+    sharedBuffer = narrow;
+    wchar_t* wide = static_cast<wchar_t*>(realloc(sharedWideBuffer, size * 2));
+    if (!wide)
+        return false;
+    sharedWideBuffer = wide;
     sharedBufferSize = size;
-    sharedBuffer = static_cast<char*>(realloc(sharedBuffer, sharedBufferSize));
-    sharedWideBuffer = static_cast<wchar_t*>(realloc(sharedWideBuffer, sharedBufferSize * 2));
+    return true;
 }
 
 size_t wideUnits()
@@ -52,43 +64,28 @@ void composeDefaultName(char* out)
     composeName(out, name.c_str());
 }
 
-// Memory figures cost system calls; reading them for every message would cost
-// more than the message itself, so they are refreshed ten times a second.
-struct SMemoryFigures
-{
-    uint64_t readAt = 0;
-    int workingSetMb = 0;
-    int availableMb = 0;
-};
-
-void readMemoryFigures(SMemoryFigures& figures)
-{
-    uint64_t now = CTimer::readCounter();
-    if (figures.readAt != 0 && now - figures.readAt < CTimer::getCounterFrequency() / 10)
-        return;
-    figures.readAt = now;
-    figures.workingSetMb = static_cast<int>(CSystemServices::getWorkingSetBytes() / 1024 / 1000);
-    figures.availableMb = static_cast<int>(CSystemServices::getAvailablePhysicalBytes() / 1024 / 1000);
-}
-
-SMemoryFigures memoryFigures;
+const char cannotOpenMessage[] = "Cannot open log file !\n";
 
 } // namespace
 
 CLog::CLog(const char* fileName)
     : m_formatBuffer(static_cast<char*>(malloc(8192))),
       m_wideFormatBuffer(static_cast<uint16_t*>(malloc(16384))),
-      m_formatBufferSize(8192),
+      m_formatBufferSize(m_formatBuffer && m_wideFormatBuffer ? 8192 : 0),
       m_lowestLevel(2),
       m_startTime(CTimer::readCounter()),
       m_timeStampMode(C_TIMESTAMP_NONE),
       m_mirrorToDebugger(false),
       m_writeToFile(true),
       m_file(nullptr),
-      m_indentationLength(0)
+      m_indentationLength(0),
+      m_listenerCount(0),
+      m_memoryReadAt(0),
+      m_memoryTextLength(0)
 {
     snprintf(m_fileName, sizeof(m_fileName), "%s", fileName ? fileName : "");
     m_indentation[0] = '\0';
+    m_memoryText[0] = '\0';
 }
 
 CLog::~CLog()
@@ -133,92 +130,167 @@ void CLog::setIndentation(const char* text)
 
 void CLog::addListener(TLogListener listener)
 {
+    CCriticalSectionLock lock(m_listenerLock);
     m_listeners.add(listener);
+    m_listenerCount = static_cast<uint32_t>(m_listeners.getCount());
 }
 
 void CLog::removeListener(TLogListener listener)
 {
+    CCriticalSectionLock lock(m_listenerLock);
     m_listeners.removeAt(m_listeners.indexOf(listener));
+    m_listenerCount = static_cast<uint32_t>(m_listeners.getCount());
 }
 
-bool CLog::_ensureOpen()
+// Caller holds the file lock.
+CLog::TAccept CLog::_accept(uint32_t level)
 {
-    CCriticalSectionLock lock(m_fileLock);
-    if (!m_writeToFile || m_file)
-        return true;
-    m_file = fopen(m_fileName, "a");
-    return m_file != nullptr;
+    if (level < m_lowestLevel)
+        return C_ACCEPT_DROPPED;
+    if (m_writeToFile && !m_file)
+    {
+        m_file = fopen(m_fileName, "a");
+        if (!m_file)
+            return C_ACCEPT_CANNOT_OPEN;
+    }
+    return C_ACCEPT_WRITE;
 }
 
 void CLog::write(const char* text, uint32_t level)
 {
+    if (!text)
+        return;
+    const char* newline = strchr(text, '\n');
+    if (!newline || newline[1] == '\0')
+    {
+        _writeLine(text, level);
+        return;
+    }
+    TAccept accepted;
     {
         CCriticalSectionLock lock(m_fileLock);
-        if (level < m_lowestLevel)
-            return;
+        accepted = _accept(level);
     }
-    if (!_ensureOpen())
-    {
-        CSystemServices::debugOutput("Cannot open log file !\n");
-        return;
-    }
-    const char* newline = strchr(text, '\n');
-    if (newline && newline[1] != '\0')
-    {
-        // Every line gets its own prefix.
-        const char* piece = text;
-        for (; newline; newline = strchr(piece, '\n'))
-        {
-            size_t length = static_cast<size_t>(newline - piece) + 1;
-            char stackLine[512];
-            char* line = length < sizeof(stackLine) ? stackLine : static_cast<char*>(malloc(length + 1));
-            memcpy(line, piece, length);
-            line[length] = '\0';
-            _writeLine(line, level);
-            if (line != stackLine)
-                free(line);
-            piece = newline + 1;
-        }
-        if (*piece)
-            _writeLine(piece, level);
-        return;
-    }
-    _writeLine(text, level);
+    if (accepted == C_ACCEPT_CANNOT_OPEN)
+        CSystemServices::debugOutput(cannotOpenMessage);
+    if (accepted == C_ACCEPT_WRITE)
+        _writeCut(text, level);
 }
 
-void CLog::_buildPrefix(char* prefix, size_t size) const
+// Every line gets its own prefix.
+void CLog::_writeCut(const char* text, uint32_t level)
+{
+    const char* piece = text;
+    for (const char* newline = strchr(piece, '\n'); newline; newline = strchr(piece, '\n'))
+    {
+        size_t length = static_cast<size_t>(newline - piece) + 1;
+        char stackLine[1024];
+        char* line = length < sizeof(stackLine) ? stackLine : static_cast<char*>(malloc(length + 1));
+        if (!line)
+        {
+            // Out of memory: the rest goes out in one piece rather than not at all.
+            _writeLine(piece, level);
+            return;
+        }
+        memcpy(line, piece, length);
+        line[length] = '\0';
+        _writeLine(line, level);
+        if (line != stackLine)
+            free(line);
+        piece = newline + 1;
+    }
+    if (*piece)
+        _writeLine(piece, level);
+}
+
+uint32_t CLog::formatSeconds(char* out, uint64_t ticks, uint64_t frequency)
+{
+    if (frequency == 0)
+        frequency = 1;
+    // Integer rounding to the millisecond: the same digits as "%7.3f" of the
+    // quotient, at a fraction of the cost of printf's float conversion.
+    uint64_t whole = ticks / frequency;
+    uint64_t millis = ((ticks % frequency) * 1000 + frequency / 2) / frequency;
+    if (millis == 1000)
+    {
+        ++whole;
+        millis = 0;
+    }
+    char digits[24];
+    uint32_t count = 0;
+    do
+    {
+        digits[count++] = static_cast<char>('0' + whole % 10);
+        whole /= 10;
+    } while (whole);
+    uint32_t length = 0;
+    for (uint32_t width = count + 4; width < 7; ++width)
+        out[length++] = ' ';
+    while (count)
+        out[length++] = digits[--count];
+    out[length++] = '.';
+    out[length++] = static_cast<char>('0' + millis / 100);
+    out[length++] = static_cast<char>('0' + millis / 10 % 10);
+    out[length++] = static_cast<char>('0' + millis % 10);
+    out[length] = '\0';
+    return length;
+}
+
+// Caller holds the file lock. Returns the prefix length.
+uint32_t CLog::_buildPrefix(char* prefix)
 {
     prefix[0] = '\0';
     if (m_timeStampMode == C_TIMESTAMP_MILLISECONDS)
-        snprintf(prefix, size, "[%u ms] ", CTimer::getTickCount() % 1000000u);
-    else if (m_timeStampMode == C_TIMESTAMP_SECONDS_AND_MEMORY)
+        return static_cast<uint32_t>(snprintf(prefix, 256, "[%u ms] ", CTimer::getTickCount() % 1000000u));
+    if (m_timeStampMode != C_TIMESTAMP_SECONDS_AND_MEMORY)
+        return 0;
+    uint64_t now = CTimer::readCounter();
+    // Reading the memory counters costs more than the rest of a message, so
+    // the figures are refreshed ten times a second, not for every line.
+    if (m_memoryTextLength == 0 || now - m_memoryReadAt >= CTimer::getCounterFrequency() / 10)
     {
-        readMemoryFigures(memoryFigures);
-        snprintf(prefix, size, "[%7.3f s, %4d / %4d] ", CTimer::secondsBetween(m_startTime, CTimer::readCounter()),
-                 memoryFigures.workingSetMb, memoryFigures.availableMb);
+        m_memoryReadAt = now;
+        int workingSet = static_cast<int>(CSystemServices::getWorkingSetBytes() / 1024 / 1000);
+        int available = static_cast<int>(CSystemServices::getAvailablePhysicalBytes() / 1024 / 1000);
+        int length = snprintf(m_memoryText, sizeof(m_memoryText), " s, %4d / %4d] ", workingSet, available);
+        m_memoryTextLength = length > 0 ? static_cast<uint32_t>(length) : 0;
     }
+    prefix[0] = '[';
+    uint32_t length = 1 + formatSeconds(prefix + 1, now - m_startTime, CTimer::getCounterFrequency());
+    memcpy(prefix + length, m_memoryText, m_memoryTextLength + 1);
+    return length + m_memoryTextLength;
 }
 
 void CLog::_writeLine(const char* text, uint32_t level)
 {
-    (void)level;
     char prefix[256];
+    uint32_t prefixLength = 0;
+    TAccept accepted;
     {
         CCriticalSectionLock lock(m_fileLock);
-        _buildPrefix(prefix, sizeof(prefix));
-        if (m_writeToFile && m_file)
+        accepted = _accept(level);
+        if (accepted == C_ACCEPT_WRITE)
         {
-            if (prefix[0])
-                fputs(prefix, m_file);
-            if (m_indentationLength)
-                fputs(m_indentation, m_file);
-            fputs(text, m_file);
-            fflush(m_file);
+            prefixLength = _buildPrefix(prefix);
+            if (m_writeToFile && m_file)
+            {
+                if (prefixLength)
+                    fwrite(prefix, 1, prefixLength, m_file);
+                if (m_indentationLength)
+                    fwrite(m_indentation, 1, m_indentationLength, m_file);
+                fputs(text, m_file);
+                fflush(m_file);
+            }
         }
     }
-    if (m_listeners.getCount())
+    if (accepted == C_ACCEPT_CANNOT_OPEN)
+        CSystemServices::debugOutput(cannotOpenMessage);
+    if (accepted != C_ACCEPT_WRITE)
+        return;
+    if (m_listenerCount)
     {
-        if (prefix[0])
+        CCriticalSectionLock lock(m_listenerLock);
+        if (prefixLength)
             for (TLogListener listener : m_listeners)
                 listener(prefix);
         if (m_indentationLength)
@@ -229,7 +301,7 @@ void CLog::_writeLine(const char* text, uint32_t level)
     }
     if (m_mirrorToDebugger)
     {
-        if (prefix[0])
+        if (prefixLength)
             CSystemServices::debugOutput(prefix);
         if (m_indentationLength)
             CSystemServices::debugOutput(m_indentation);
@@ -250,16 +322,24 @@ void CLog::printf(const char* format, ...)
             return;
         if (static_cast<uint32_t>(length) < m_formatBufferSize)
             break;
-        m_formatBufferSize *= 2;
-        m_formatBuffer = static_cast<char*>(realloc(m_formatBuffer, m_formatBufferSize));
-        m_wideFormatBuffer = static_cast<uint16_t*>(realloc(m_wideFormatBuffer, m_formatBufferSize * 2));
+        uint32_t size = m_formatBufferSize ? m_formatBufferSize * 2 : 8192;
+        while (size <= static_cast<uint32_t>(length))
+            size *= 2;
+        char* narrow = static_cast<char*>(realloc(m_formatBuffer, size));
+        if (!narrow)
+            return;
+        m_formatBuffer = narrow;
+        uint16_t* wide = static_cast<uint16_t*>(realloc(m_wideFormatBuffer, size * 2u));
+        if (!wide)
+            return;
+        m_wideFormatBuffer = wide;
+        m_formatBufferSize = size;
     }
     write(m_formatBuffer, 1);
 }
 
-void CLog::_writeHeader(FILE* file, const char* resolvedPath) const
+void CLog::_writeHeader(FILE* file) const
 {
-    (void)resolvedPath;
     static const char separator[] =
         "============================================================================\n";
     fputs(separator, file);
@@ -297,7 +377,7 @@ void CLog::reopen(const char* name)
             FILE* file;
             ~SCloser() { fclose(file); }
         } closer{file};
-        _writeHeader(file, m_fileName);
+        _writeHeader(file);
     }
     CSystemServices::debugOutput("Log file is ");
     CSystemServices::debugOutput(m_fileName);
@@ -309,10 +389,16 @@ CLog* getLog()
     return globalLog;
 }
 
+uint32_t getLogSharedBufferSize()
+{
+    CCriticalSectionLock lock(globalLogLock());
+    return static_cast<uint32_t>(sharedBufferSize);
+}
+
 void logList(uint32_t level, const char* format, va_list args)
 {
     CCriticalSectionLock lock(globalLogLock());
-    if (!globalLog || !format)
+    if (!globalLog || !format || !sharedBuffer)
         return;
     for (;;)
     {
@@ -324,7 +410,8 @@ void logList(uint32_t level, const char* format, va_list args)
             return;
         if (static_cast<size_t>(length) < sharedBufferSize)
             break;
-        growSharedBuffers(sharedBufferSize * 2);
+        if (!growSharedBuffers(sharedBufferSize * 2))
+            return;
     }
     globalLog->write(sharedBuffer, level);
 }
@@ -348,21 +435,25 @@ void logLevel(uint32_t level, const char* format, ...)
 void logWide(const wchar_t* format, ...)
 {
     CCriticalSectionLock lock(globalLogLock());
-    if (!globalLog || !format)
+    if (!globalLog || !format || !sharedWideBuffer)
         return;
-    // vswprintf cannot measure: grow until the text fits (bounded, since an
-    // unencodable argument fails at every size).
     for (;;)
     {
+        size_t units = wideUnits();
         va_list args;
         va_start(args, format);
-        int length = vswprintf(sharedWideBuffer, wideUnits(), format, args);
+        errno = 0;
+        int length = vswprintf(sharedWideBuffer, units, format, args);
+        int error = errno;
         va_end(args);
-        if (length >= 0)
+        // NOTE: glibc answers -1 when the text does not fit, mingw's C99
+        // runtime the length it needed (like snprintf): both mean grow.
+        if (length >= 0 && static_cast<size_t>(length) < units)
             break;
-        if (sharedBufferSize >= (64u << 20))
+        if (length < 0 && error == EILSEQ)
             return;
-        growSharedBuffers(sharedBufferSize * 2);
+        if (sharedBufferSize >= maximumWideBufferBytes || !growSharedBuffers(sharedBufferSize * 2))
+            return;
     }
     int32_t length = 0;
     char* text = wcharToUtf8(sharedWideBuffer, &length);
@@ -372,6 +463,7 @@ void logWide(const wchar_t* format, ...)
 
 void logLastError()
 {
+    // Read first: anything the log does could change it.
     int32_t code = CSystemServices::getLastError();
     CLog* target = globalLog;
     if (!target)
@@ -386,10 +478,12 @@ void logLastError()
 void installLog()
 {
     CCriticalSectionLock lock(globalLogLock());
-    if (!sharedBuffer)
-        growSharedBuffers(4096);
+    if (!sharedBuffer && !growSharedBuffers(4096))
+        return;
     char name[256];
     composeDefaultName(name);
+    // A second install must not leak the first log and its open file.
+    delete globalLog;
     globalLog = new CLog(name);
     globalLog->setTimeStampMode(CLog::C_TIMESTAMP_SECONDS_AND_MEMORY);
 }

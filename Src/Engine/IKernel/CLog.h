@@ -3,6 +3,7 @@
 #include "Engine/IKernel/System/CCriticalSection.h"
 #include "Engine/IKernel/Types/CArray.h"
 
+#include <atomic>
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
@@ -19,9 +20,9 @@ typedef void (*TLogListener)(const char* text);
 class CLog
 {
 public:
-    static const uint32_t C_TIMESTAMP_NONE = 0;
-    static const uint32_t C_TIMESTAMP_MILLISECONDS = 1;
-    static const uint32_t C_TIMESTAMP_SECONDS_AND_MEMORY = 2;
+    static constexpr uint32_t C_TIMESTAMP_NONE = 0;
+    static constexpr uint32_t C_TIMESTAMP_MILLISECONDS = 1;
+    static constexpr uint32_t C_TIMESTAMP_SECONDS_AND_MEMORY = 2;
 
     explicit CLog(const char* fileName);
     ~CLog();
@@ -48,11 +49,23 @@ public:
     // Closes the file and starts it anew with the log header (see reopenLog).
     void reopen(const char* name);
 
+    // Writes `ticks / frequency` seconds as printf's "%7.3f" would (exact
+    // halves round up); returns the length. `out` holds at least 32 bytes.
+    static uint32_t formatSeconds(char* out, uint64_t ticks, uint64_t frequency);
+
 private:
+    enum TAccept
+    {
+        C_ACCEPT_DROPPED,
+        C_ACCEPT_WRITE,
+        C_ACCEPT_CANNOT_OPEN
+    };
+
+    TAccept _accept(uint32_t level);
     void _writeLine(const char* text, uint32_t level);
-    bool _ensureOpen();
-    void _buildPrefix(char* prefix, size_t size) const;
-    void _writeHeader(FILE* file, const char* resolvedPath) const;
+    void _writeCut(const char* text, uint32_t level);
+    uint32_t _buildPrefix(char* prefix);
+    void _writeHeader(FILE* file) const;
 
     char m_fileName[256];
     char* m_formatBuffer;
@@ -63,12 +76,21 @@ private:
     uint32_t m_timeStampMode;
     CCriticalSection m_formatLock;
     CCriticalSection m_fileLock;
-    bool m_mirrorToDebugger;
+    std::atomic<bool> m_mirrorToDebugger;
     bool m_writeToFile;
     FILE* m_file;
     uint32_t m_indentationLength;
     char m_indentation[256];
     CArray<TLogListener> m_listeners;
+    // Registration may happen while other threads write; the count spares
+    // writers the lock while nobody listens.
+    CCriticalSection m_listenerLock;
+    std::atomic<uint32_t> m_listenerCount;
+    // The memory figures of the time stamp, already formatted, and when
+    // they were read (under the file lock).
+    uint64_t m_memoryReadAt;
+    char m_memoryText[64];
+    uint32_t m_memoryTextLength;
 };
 
 // The global log; null before installLog and after uninstallLog.
@@ -77,6 +99,8 @@ CLog* getLog();
 void log(const char* format, ...) TAVRIN_PRINTF(1, 2);
 void logLevel(uint32_t level, const char* format, ...) TAVRIN_PRINTF(2, 3);
 void logList(uint32_t level, const char* format, va_list args);
+// Bytes in the shared narrow formatting buffer (0 without a log).
+uint32_t getLogSharedBufferSize();
 // UTF-16 format; the formatted text is written as UTF-8 at level 1.
 void logWide(const wchar_t* format, ...);
 // Logs the calling thread's last system error with the system's text for it.

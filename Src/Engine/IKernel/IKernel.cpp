@@ -17,6 +17,8 @@ bool IKernel::s_testMode = false;
 
 void IKernel::setExecutablePath(const char* fullPath, const char* currentDirectory)
 {
+    if (!fullPath)
+        fullPath = "";
     const char* separator = strrchr(fullPath, '\\');
     if (!separator)
         separator = strrchr(fullPath, '/');

@@ -17,6 +17,7 @@ public:
     static void debugOutput(const char* text);
     // The calling thread's last system error code.
     static int32_t getLastError();
+    static void setLastError(int32_t code);
     // The system's text for an error code; free it with freeErrorText.
     static char* getErrorText(int32_t code);
     static void freeErrorText(char* text);

@@ -62,12 +62,21 @@ int32_t CSystemServices::getLastError()
     return errno;
 }
 
+void CSystemServices::setLastError(int32_t code)
+{
+    errno = code;
+}
+
 char* CSystemServices::getErrorText(int32_t code)
 {
     // Same shape as the system message text on Windows: one line ending in CR LF.
-    const char* message = strerror(code);
+    // strerror's buffer is shared between threads; glibc's strerror_r is not.
+    char buffer[256];
+    const char* message = strerror_r(code, buffer, sizeof(buffer));
     size_t length = strlen(message);
     char* text = static_cast<char*>(malloc(length + 3));
+    if (!text)
+        return nullptr;
     memcpy(text, message, length);
     memcpy(text + length, "\r\n", 3);
     return text;

@@ -34,6 +34,11 @@ int32_t CSystemServices::getLastError()
     return static_cast<int32_t>(GetLastError());
 }
 
+void CSystemServices::setLastError(int32_t code)
+{
+    SetLastError(static_cast<DWORD>(code));
+}
+
 char* CSystemServices::getErrorText(int32_t code)
 {
     char* text = nullptr;

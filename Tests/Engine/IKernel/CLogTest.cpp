@@ -1,0 +1,303 @@
+#include "Engine/IKernel/CLog.h"
+
+#include "Engine/IKernel/System/CSystem.h"
+#include "Engine/IKernel/System/CSystemServices.h"
+#include "Engine/IKernel/KernelTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+using namespace Tavrin::Engine;
+using namespace TavrinTest;
+
+namespace {
+
+class CLogTest : public CLogTestBase
+{
+};
+
+TEST_F(CLogTest, InstallCreatesTheDefaultLog)
+{
+    CLog* log = getLog();
+    EXPECT_EQ(log->getLowestLevel(), 2u);
+    EXPECT_EQ(log->getTimeStampMode(), CLog::C_TIMESTAMP_SECONDS_AND_MEMORY);
+    EXPECT_EQ(std::string(log->getFileName()), m_folder.path() + "/tavrintest_log.txt");
+    EXPECT_EQ(getLogSharedBufferSize(), 4096u);
+    // Nothing is created before the first message.
+    EXPECT_FALSE(std::filesystem::exists(logPath()));
+    uninstallLog();
+    EXPECT_EQ(getLog(), nullptr);
+    EXPECT_EQ(getLogSharedBufferSize(), 0u);
+    // Without a log every call is a no-op.
+    Tavrin::Engine::log("after uninstall\n");
+    logWide(L"after uninstall\n");
+    logLastError();
+}
+
+TEST_F(CLogTest, LevelFilter)
+{
+    Tavrin::Engine::log("ordinary before configuration\n");
+    logLevel(0, "chatty before configuration\n");
+    logLevel(2, "warning before configuration\n");
+    getLog()->setLowestLevel(1);
+    logLevel(0, "chatty after configuration\n");
+    Tavrin::Engine::log("ordinary after configuration\n");
+    logLevel(3, "error after configuration\n");
+    EXPECT_EQ(markTimeStamps(logText()),
+              "<P>warning before configuration\n<P>ordinary after configuration\n<P>error after configuration\n");
+}
+
+TEST_F(CLogTest, EveryLineGetsItsOwnTimeStamp)
+{
+    getLog()->setLowestLevel(1);
+    Tavrin::Engine::log("first\nsecond\n");
+    Tavrin::Engine::log("line\n\n");
+    Tavrin::Engine::log("no newline");
+    Tavrin::Engine::log("continues\n");
+    Tavrin::Engine::log("head\ntail");
+    Tavrin::Engine::log("\n");
+    std::string longLine(3000, 'L');
+    Tavrin::Engine::log("%s\nshort\n", longLine.c_str());
+    EXPECT_EQ(markTimeStamps(logText()), "<P>first\n<P>second\n"
+                                         "<P>line\n<P>\n"
+                                         "<P>no newline<P>continues\n"
+                                         "<P>head\n<P>tail<P>\n"
+                                         "<P>" + longLine + "\n<P>short\n");
+}
+
+TEST_F(CLogTest, TimeStampCarriesSecondsAndMemory)
+{
+    getLog()->setLowestLevel(1);
+    Tavrin::Engine::log("stamped\n");
+    std::vector<std::string> lines = splitLines(logText());
+    ASSERT_EQ(lines.size(), 1u);
+    std::smatch match;
+    ASSERT_TRUE(std::regex_match(lines[0], match, std::regex(R"(\[( *\d+\.\d{3}) s, ( *\d+) / ( *\d+)\] stamped)")))
+        << lines[0];
+    EXPECT_GE(match[1].length(), 7);
+    EXPECT_GE(match[2].length(), 4);
+    EXPECT_GE(match[3].length(), 4);
+    EXPECT_LT(atof(match[1].str().c_str()), 60.0);
+    double workingSet = static_cast<double>(CSystemServices::getWorkingSetBytes() / 1024 / 1000);
+    double available = static_cast<double>(CSystemServices::getAvailablePhysicalBytes() / 1024 / 1000);
+    EXPECT_NEAR(atof(match[2].str().c_str()), workingSet, 50.0 + workingSet * 0.25);
+    EXPECT_NEAR(atof(match[3].str().c_str()), available, 100.0 + available * 0.25);
+}
+
+TEST_F(CLogTest, TimeStampModes)
+{
+    CLog* log = getLog();
+    log->setLowestLevel(1);
+    log->setTimeStampMode(CLog::C_TIMESTAMP_MILLISECONDS);
+    Tavrin::Engine::log("milliseconds\n");
+    log->setTimeStampMode(CLog::C_TIMESTAMP_NONE);
+    Tavrin::Engine::log("bare\n");
+    std::vector<std::string> lines = splitLines(logText());
+    ASSERT_EQ(lines.size(), 2u);
+    std::smatch match;
+    ASSERT_TRUE(std::regex_match(lines[0], match, std::regex(R"(\[(\d+) ms\] milliseconds)"))) << lines[0];
+    EXPECT_LT(std::stoul(match[1].str()), 1000000ul);
+    EXPECT_EQ(lines[1], "bare");
+}
+
+TEST(CLogFormatSeconds, MatchesPrintf)
+{
+    const uint64_t frequencies[] = {1000000000ull, 10000000ull, 3579545ull, 1000ull};
+    uint64_t state = 12345;
+    for (uint64_t frequency : frequencies)
+    {
+        std::vector<uint64_t> ticks = {0, 1, frequency / 1000, frequency - 1, frequency, frequency * 12345 + 7,
+                                       frequency * 100000000ull + frequency / 3};
+        for (int i = 0; i < 2000; ++i)
+        {
+            state = state * 6364136223846793005ull + 1442695040888963407ull;
+            ticks.push_back((state >> 20) % (frequency * 5000));
+        }
+        for (uint64_t value : ticks)
+        {
+            // Exact halves round differently through a double; skip them.
+            if ((value % frequency) * 1000 % frequency * 2 == frequency)
+                continue;
+            char expected[64];
+            snprintf(expected, sizeof(expected), "%7.3f", static_cast<double>(value) / static_cast<double>(frequency));
+            char actual[32];
+            uint32_t length = CLog::formatSeconds(actual, value, frequency);
+            ASSERT_STREQ(actual, expected) << value << " / " << frequency;
+            ASSERT_EQ(length, strlen(expected));
+        }
+    }
+}
+
+std::vector<std::string> heard;
+
+void firstListener(const char* text)
+{
+    heard.push_back(std::string("1:") + text);
+}
+
+void secondListener(const char* text)
+{
+    heard.push_back(std::string("2:") + text);
+}
+
+TEST_F(CLogTest, ListenersHearPrefixIndentationAndText)
+{
+    CLog* log = getLog();
+    log->setLowestLevel(1);
+    log->setTimeStampMode(CLog::C_TIMESTAMP_NONE);
+    log->setIndentation("  ");
+    log->addListener(firstListener);
+    log->addListener(secondListener);
+    heard.clear();
+    Tavrin::Engine::log("a\nb\n");
+    EXPECT_EQ(heard, (std::vector<std::string>{"1:  ", "2:  ", "1:a\n", "2:a\n", "1:  ", "2:  ", "1:b\n", "2:b\n"}));
+    EXPECT_EQ(logText(), "  a\n  b\n");
+
+    log->setTimeStampMode(CLog::C_TIMESTAMP_SECONDS_AND_MEMORY);
+    log->setIndentation("");
+    log->removeListener(firstListener);
+    log->setWriteToFile(false);
+    heard.clear();
+    Tavrin::Engine::log("only heard\n");
+    ASSERT_EQ(heard.size(), 2u);
+    EXPECT_EQ(markTimeStamps(heard[0]), "2:<P>");
+    EXPECT_EQ(heard[1], "2:only heard\n");
+    EXPECT_EQ(logText(), "  a\n  b\n");
+    log->removeListener(secondListener);
+    log->removeListener(secondListener);
+    heard.clear();
+    Tavrin::Engine::log("nobody listens\n");
+    EXPECT_TRUE(heard.empty());
+}
+
+TEST_F(CLogTest, LongMessagesGrowTheBuffers)
+{
+    getLog()->setLowestLevel(1);
+    // More wide characters than the first wide buffer holds on any platform.
+    std::string wide(6000, 'w');
+    std::wstring wideText(wide.begin(), wide.end());
+    logWide(L"%ls|\n", wideText.c_str());
+    EXPECT_GE(getLogSharedBufferSize(), 8192u);
+    std::string text(10000, 'x');
+    text[0] = 'A';
+    text[9999] = 'Z';
+    Tavrin::Engine::log("%s\n", text.c_str());
+    EXPECT_EQ(getLogSharedBufferSize(), 16384u);
+    std::string objectText(20000, 'o');
+    getLog()->printf("%s|\n", objectText.c_str());
+    EXPECT_EQ(markTimeStamps(logText()), "<P>" + wide + "|\n<P>" + text + "\n<P>" + objectText + "|\n");
+}
+
+TEST_F(CLogTest, WideTextIsWrittenAsUtf8)
+{
+    getLog()->setLowestLevel(1);
+    logWide(L"caf\u00e9 %d %ls \u20ac\n", 42, L"\u00fcber");
+    EXPECT_EQ(markTimeStamps(logText()), "<P>caf\xC3\xA9 42 \xC3\xBC" "ber \xE2\x82\xAC\n");
+}
+
+TEST_F(CLogTest, LastErrorIsFollowedByTheSystemText)
+{
+    char* expected = CSystemServices::getErrorText(2);
+    ASSERT_NE(expected, nullptr);
+    std::string systemText = expected;
+    CSystemServices::freeErrorText(expected);
+    while (!systemText.empty() && (systemText.back() == '\n' || systemText.back() == '\r'))
+        systemText.pop_back();
+    ASSERT_FALSE(systemText.empty());
+
+    getLog()->setLowestLevel(1);
+    CSystemServices::setLastError(2);
+    logLastError();
+    std::vector<std::string> lines = splitLines(markTimeStamps(logText()));
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "<P>### Win32 error code: 2 ###");
+    std::string line = lines[1];
+    while (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    EXPECT_EQ(line, "<P>" + systemText);
+}
+
+TEST_F(CLogTest, ReopenNamesTheFile)
+{
+    CLog* log = getLog();
+    reopenLog("bare_log.txt");
+    EXPECT_EQ(std::string(log->getFileName()), m_folder.path() + "/bare_log.txt");
+    EXPECT_TRUE(std::filesystem::exists(m_folder.file("bare_log.txt")));
+
+    std::filesystem::create_directories(m_folder.file("nested"));
+    std::string named = m_folder.path() + "/nested/../named.txt";
+    reopenLog(named.c_str());
+    EXPECT_EQ(std::string(log->getFileName()), named);
+    EXPECT_TRUE(std::filesystem::exists(m_folder.file("named.txt")));
+
+    reopenLog(nullptr);
+    EXPECT_EQ(std::string(log->getFileName()), m_folder.path() + "/tavrintest_log.txt");
+
+    std::string tooLong = m_folder.path() + "/" + std::string(300, 'n');
+    reopenLog(tooLong.c_str());
+    EXPECT_EQ(std::string(log->getFileName()), tooLong.substr(0, 255));
+}
+
+void writeSystemSection(FILE* file)
+{
+    fputs("System section\n", file);
+}
+
+TEST_F(CLogTest, ReopenStartsANewFileWithTheHeader)
+{
+    CLog* log = getLog();
+    log->setLowestLevel(1);
+    Tavrin::Engine::log("before reopen\n");
+    setLogHeaderSystemWriter(writeSystemSection);
+    reopenLog("tavrintest_log.txt");
+    Tavrin::Engine::log("after reopen\n");
+
+    std::vector<std::string> lines = splitLines(logText());
+    ASSERT_EQ(lines.size(), 9u);
+    const std::string separator(76, '=');
+    EXPECT_EQ(lines[0], separator);
+    EXPECT_EQ(lines[1], "Log file of '" + m_folder.file("tavrintest.exe") + "'");
+    EXPECT_EQ(lines[2], separator);
+    EXPECT_EQ(lines[3], "");
+    // Other processes change the free space between two readings.
+    std::smatch match;
+    ASSERT_TRUE(std::regex_match(lines[4], match, std::regex(R"(Free disk space: (\d+\.\d) Mb)"))) << lines[4];
+    double free = static_cast<double>(CSystem::getFreeDiskSpaceMb());
+    EXPECT_NEAR(atof(match[1].str().c_str()), free, 100.0 + free * 0.01);
+    char disk[64];
+    snprintf(disk, sizeof(disk), "Total disk space: %.1f Mb", static_cast<double>(CSystem::getTotalDiskSpaceMb()));
+    EXPECT_EQ(lines[5], disk);
+    EXPECT_EQ(lines[6], "System section");
+    EXPECT_EQ(lines[7], "");
+    EXPECT_EQ(markTimeStamps(lines[8]), "<P>after reopen");
+}
+
+TEST_F(CLogTest, UnopenableFileLosesTheMessageAndRetries)
+{
+    CLog* log = getLog();
+    log->setLowestLevel(1);
+    std::string path = m_folder.path() + "/missing/log.txt";
+    reopenLog(path.c_str());
+    Tavrin::Engine::log("lost\n");
+    EXPECT_FALSE(std::filesystem::exists(path));
+    std::filesystem::create_directories(m_folder.file("missing"));
+    Tavrin::Engine::log("kept\nand kept\n");
+    EXPECT_EQ(markTimeStamps(readText(path)), "<P>kept\n<P>and kept\n");
+}
+
+TEST_F(CLogTest, InstallingTwiceReplacesTheLog)
+{
+    getLog()->setLowestLevel(1);
+    Tavrin::Engine::log("first log\n");
+    installLog();
+    EXPECT_EQ(getLog()->getLowestLevel(), 2u);
+    logLevel(2, "second log\n");
+    EXPECT_EQ(markTimeStamps(logText()), "<P>first log\n<P>second log\n");
+}
+
+} // namespace
