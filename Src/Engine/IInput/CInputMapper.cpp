@@ -227,7 +227,7 @@ void CInputMapper::_onPress(TKeyCode code)
         return;
     CArray<uint32_t> candidates;
     for (uint32_t i = 0; i < m_bindings->getCount(); ++i)
-        if (_contains(m_bindings->at(i).keys, code) && _isBindingHeld(i))
+        if (_bindingHasKey(m_bindings->at(i), code) && _isBindingHeld(i))
             _collectHeldNeighbours(i, candidates);
     _activateUncovered(candidates, false);
 }
@@ -241,7 +241,7 @@ void CInputMapper::_onRelease(TKeyCode code)
     CArray<uint32_t> candidates;
     for (uint32_t i = 0; i < m_bindings->getCount(); ++i)
     {
-        if (!_contains(m_bindings->at(i).keys, code) || _isBindingHeld(i))
+        if (!_bindingHasKey(m_bindings->at(i), code) || _isBindingHeld(i))
             continue;
         _setEventActive(i, false);
         _collectHeldNeighbours(i, candidates);

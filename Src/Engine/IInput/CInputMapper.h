@@ -94,7 +94,18 @@ public:
 
 private:
     SKeyStatus& _status(TKeyCode code) { return m_keyStatus->at(static_cast<uint64_t>(static_cast<int64_t>(code))); }
-    static bool _contains(const CArray<TKeyCode>& keys, TKeyCode code);
+    static uint64_t _maskBit(TKeyCode code) { return uint64_t(1) << (static_cast<uint32_t>(code) & 63); }
+    static bool _contains(const CArray<TKeyCode>& keys, TKeyCode code)
+    {
+        for (TKeyCode key : keys)
+            if (key == code)
+                return true;
+        return false;
+    }
+    static bool _bindingHasKey(const SInputEventKeys& binding, TKeyCode code)
+    {
+        return (binding.keyMask & _maskBit(code)) != 0 && _contains(binding.keys, code);
+    }
     static bool _isSubsetOf(const CArray<TKeyCode>& a, const CArray<TKeyCode>& b);
     bool _isBindingHeld(uint32_t binding) const;
     float _bindingValue(uint32_t binding) const;

@@ -64,6 +64,8 @@ void CInputMapper::bindKeys(uint32_t event, uint32_t slot, const CArray<TKeyCode
     binding.eventIndex = event;
     binding.slot = slot;
     binding.keys = keys;
+    for (TKeyCode key : keys)
+        binding.keyMask |= _maskBit(key);
     m_bindings->add(binding);
     m_bindingsDirty = true;
 }
@@ -120,14 +122,6 @@ void CInputMapper::reindexBindings()
         const SInputEventKeys& binding = (*m_bindings)[k];
         m_events->at(binding.eventIndex).bindingIndex[binding.slot] = k;
     }
-}
-
-bool CInputMapper::_contains(const CArray<TKeyCode>& keys, TKeyCode code)
-{
-    for (TKeyCode key : keys)
-        if (key == code)
-            return true;
-    return false;
 }
 
 bool CInputMapper::_isSubsetOf(const CArray<TKeyCode>& a, const CArray<TKeyCode>& b)
@@ -206,7 +200,7 @@ void CInputMapper::_collectHeldNeighbours(uint32_t binding, CArray<uint32_t>& ca
     const CArray<TKeyCode>& keys = m_bindings->at(binding).keys;
     for (TKeyCode key : keys)
         for (uint32_t j = 0; j < m_bindings->getCount(); ++j)
-            if (_contains((*m_bindings)[j].keys, key) && _isBindingHeld(j) &&
+            if (_bindingHasKey((*m_bindings)[j], key) && _isBindingHeld(j) &&
                 candidates.indexOf(j) == CArray<uint32_t>::C_NOT_FOUND)
                 candidates.add(j);
 }
@@ -237,8 +231,8 @@ void CInputMapper::_refreshEventValues(TKeyCode code)
             continue;
         uint32_t first = event.bindingIndex[0];
         uint32_t second = event.bindingIndex[1];
-        bool uses = (first != SInputEvent::C_NO_BINDING && _contains(m_bindings->at(first).keys, code)) ||
-                    (second != SInputEvent::C_NO_BINDING && _contains(m_bindings->at(second).keys, code));
+        bool uses = (first != SInputEvent::C_NO_BINDING && _bindingHasKey(m_bindings->at(first), code)) ||
+                    (second != SInputEvent::C_NO_BINDING && _bindingHasKey(m_bindings->at(second), code));
         if (!uses)
             continue;
         float firstValue = _bindingValue(first);

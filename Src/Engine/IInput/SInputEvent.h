@@ -59,6 +59,8 @@ struct SInputEventKeys
     // Which of the event's two binding indices refers to this binding.
     uint32_t slot = 0;
     CArray<TKeyCode> keys;
+    // Bit (code mod 64) of every key: rules a code out without a scan.
+    uint64_t keyMask = 0;
 };
 
 } // namespace Engine

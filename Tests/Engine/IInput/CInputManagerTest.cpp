@@ -79,7 +79,7 @@ TEST(CInputManagerTest, NewManagerIsEmptyAndUpdatesNothing)
     TTrace trace;
     CManagedPtr<CInputManager> manager = CManagedPtr<CInputManager>::adopt(new CTracedInputManager(trace));
     EXPECT_EQ(manager->getReferenceCount(), 1u);
-    EXPECT_EQ(manager->getId(), CManaged::C_NO_ID);
+    EXPECT_EQ(manager->getId(), 0xFFFFFFFFu);
     EXPECT_EQ(manager->getSlotCount(), 0u);
     manager->update(0.01f);
     EXPECT_TRUE(trace.empty());

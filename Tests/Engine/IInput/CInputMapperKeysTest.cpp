@@ -40,7 +40,7 @@ TEST(CInputMapperKeysTest, NewMapperHas482ClearedStatusesAndDefaults)
 {
     CInputMapper mapper;
     EXPECT_EQ(mapper.getReferenceCount(), 1u);
-    EXPECT_EQ(mapper.getId(), CManaged::C_NO_ID);
+    EXPECT_EQ(mapper.getId(), 0xFFFFFFFFu);
     EXPECT_EQ(mapper.getKeyStatusCount(), 482u);
     for (const SKeyStatus& status : snapshot(mapper))
     {

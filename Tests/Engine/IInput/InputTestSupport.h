@@ -83,6 +83,8 @@ public:
         getLog()->setWriteToFile(false);
         m_oldMode = getLog()->getTimeStampMode();
         getLog()->setTimeStampMode(CLog::C_TIMESTAMP_NONE);
+        m_oldLevel = getLog()->getLowestLevel();
+        getLog()->setLowestLevel(1);
         lines().clear();
         getLog()->addListener(&CLogCapture::_listen);
     }
@@ -90,6 +92,7 @@ public:
     {
         getLog()->removeListener(&CLogCapture::_listen);
         getLog()->setTimeStampMode(m_oldMode);
+        getLog()->setLowestLevel(m_oldLevel);
         if (m_installed)
             uninstallLog();
     }
@@ -104,6 +107,7 @@ private:
 
     bool m_installed;
     uint32_t m_oldMode;
+    uint32_t m_oldLevel;
 };
 
 } // namespace Testing
