@@ -59,7 +59,8 @@ void CInputMapper::bindKeys(uint32_t event, uint32_t slot, const CArray<TKeyCode
 
     unbindKeys(event, slot);
     SInputEventKeys binding;
-    // Larger combinations first, so that they are met before their parts.
+    // Larger combinations first: one that takes over from its part is
+    // switched on before the part is switched off.
     binding.sortKey = static_cast<uint32_t>(keys.getCount());
     binding.eventIndex = event;
     binding.slot = slot;

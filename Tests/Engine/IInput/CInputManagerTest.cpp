@@ -198,14 +198,3 @@ TEST(CInputManagerTest, NullManagerOpensNothingButDrivesAMapper)
     EXPECT_EQ(mapper->getDetectionState(), CInputMapper::Finished);
     EXPECT_STREQ(mapper->formatKeys(mapper->takeDetectedKeys(), CString("+")).c_str(), "a");
 }
-
-TEST(CInputManagerTest, NeutralMouseReadsNoMotion)
-{
-    CMouse mouse(reinterpret_cast<void*>(0x1234), 1);
-    mouse.update(0.01f);
-    EXPECT_EQ(mouse.getDeltaX(), 0);
-    EXPECT_EQ(mouse.getDeltaY(), 0);
-    EXPECT_EQ(mouse.getWheel(), 0.0f);
-    EXPECT_EQ(mouse.getWindow(), reinterpret_cast<void*>(0x1234));
-    EXPECT_EQ(mouse.getForegroundOnly(), 1u);
-}

@@ -196,11 +196,3 @@ TEST(CInputMapperKeysTest, JoystickFeedUsesTheSlotsCodesAndTheResponseCurve)
     expectEngineException<CInvalidArgumentException>([&] { mapper.setJoystickExponent(4, 1.0f); }, "Invalid joystick ID\n",
                                                      "Engine/IInput/CInputMapper", -1);
 }
-
-TEST(CInputMapperKeysTest, UpdateStoresTheStepWhateverTheState)
-{
-    CInputMapper mapper;
-    mapper.update(0.5f);
-    EXPECT_FLOAT_EQ(mapper.getTimeStep(), 0.5f);
-    EXPECT_EQ(mapper.getDetectionState(), CInputMapper::Idle);
-}
