@@ -18,10 +18,12 @@ inline std::string makeTestFolder(const char* name)
     return folder.generic_string();
 }
 
+// In text mode, as the engine writes its logs and reports: Windows line ends
+// read as "\n".
 inline std::string readFile(const std::string& path)
 {
     std::string text;
-    if (FILE* file = fopen(path.c_str(), "rb"))
+    if (FILE* file = fopen(path.c_str(), "r"))
     {
         char buffer[4096];
         size_t count;
@@ -34,7 +36,7 @@ inline std::string readFile(const std::string& path)
 
 inline void writeFile(const std::string& path, const std::string& text)
 {
-    if (FILE* file = fopen(path.c_str(), "wb"))
+    if (FILE* file = fopen(path.c_str(), "w"))
     {
         fwrite(text.data(), 1, text.size(), file);
         fclose(file);

@@ -157,6 +157,11 @@ void CStackTrace::onSignal(int signal)
     _throwSignalException(signal);
 }
 
+bool CStackTrace::isFirstSignalPending()
+{
+    return s_firstSignal.load();
+}
+
 bool CStackTrace::_claimFirstSignal()
 {
     return s_firstSignal.exchange(false);

@@ -24,6 +24,9 @@ public:
     static void setCrashFileName(const char* crashFileName);
     static const char* getCrashFileName();
 
+    // Whether a signal would still become a report and an exception.
+    static bool isFirstSignalPending();
+
     // For the platform's signal plumbing: true for the process's first signal only.
     static bool _claimFirstSignal();
     // Reports the context of a signal and throws its exception, outside the

@@ -12,6 +12,12 @@
 // filter instead rewrites the faulting context so that the thread continues
 // in tavrinSignalTrampoline as if the faulting instruction had called it.
 // There, in ordinary context, the report is written and the exception thrown.
+//
+// NOTE: the C runtime's signal() is not used for SIGSEGV and SIGILL. Its
+// handlers are called from the startup code's exception filter, in the middle
+// of the dispatch and without the faulting context; with none registered that
+// filter passes the fault on, and the unhandled-exception filter below gets
+// every fault that no handler of the process took, with its context.
 extern "C" {
 __attribute__((noreturn, used)) void tavrinRaisePendingSignal();
 void tavrinSignalTrampoline();
@@ -70,29 +76,19 @@ bool overlaps(const void* a, size_t aSize, const void* b, size_t bSize)
 LONG WINAPI onUnhandledException(EXCEPTION_POINTERS* pointers)
 {
     int signal = signalOf(pointers->ExceptionRecord->ExceptionCode);
-    if (!signal)
-        return s_previousFilter ? s_previousFilter(pointers) : EXCEPTION_CONTINUE_SEARCH;
     CONTEXT* context = pointers->ContextRecord;
     DWORD64* stack = reinterpret_cast<DWORD64*>(context->Rsp) - 1;
     // The dispatcher keeps its records below the faulting stack pointer; the
     // return address must not land on the context it resumes from. Later
     // faults are not ours to resume: they end the process as unhandled.
-    if (overlaps(stack, sizeof(*stack), context, sizeof(*context)) || !CStackTrace::_claimFirstSignal())
-        return EXCEPTION_CONTINUE_SEARCH;
+    if (!signal || overlaps(stack, sizeof(*stack), context, sizeof(*context)) || !CStackTrace::_claimFirstSignal())
+        return s_previousFilter ? s_previousFilter(pointers) : EXCEPTION_CONTINUE_SEARCH;
     s_signalContext = *context;
     s_pendingSignal = signal;
     *stack = context->Rip + 1;
     context->Rsp = reinterpret_cast<DWORD64>(stack);
     context->Rip = reinterpret_cast<DWORD64>(&tavrinSignalTrampoline);
     return EXCEPTION_CONTINUE_EXECUTION;
-}
-
-// raise(SIGSEGV) and raise(SIGILL) reach the handler through the C runtime,
-// which resets it first.
-void onRuntimeSignal(int signal)
-{
-    ::signal(signal, onRuntimeSignal);
-    CStackTrace::onSignal(signal);
 }
 
 } // namespace
@@ -107,8 +103,6 @@ __attribute__((noinline)) void CStackTrace::dumpStackTrace()
 
 void CStackTrace::_installSignalHandlers()
 {
-    signal(SIGSEGV, onRuntimeSignal);
-    signal(SIGILL, onRuntimeSignal);
     if (s_installed)
         return;
     s_installed = true;

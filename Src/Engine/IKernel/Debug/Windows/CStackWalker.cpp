@@ -1,12 +1,17 @@
 #include "Engine/IKernel/Debug/CStackWalker.h"
 
+#include "Engine/IKernel/System/CCriticalSection.h"
+
 #include <windows.h>
 // The debug-help declarations need <windows.h> first.
 #include <dbghelp.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace Tavrin {
 namespace Engine {
@@ -58,6 +63,70 @@ static_assert(sizeof(IMAGEHLP_LINE64) == 40, "the line record the reports were m
 // Undecorated names, line information, exact symbols.
 const DWORD s_symbolOptions = 0x412;
 
+struct _SLoadedModule
+{
+    std::string path;
+    uint64_t base;
+    uint64_t size;
+    bool operator==(const _SLoadedModule& other) const
+    {
+        return base == other.base && size == other.size && path == other.path;
+    }
+};
+
+// The symbol handler outlives a report: reading a large executable's debug
+// information takes over a second (Wine's dbghelp, DWARF), and a throw must
+// not pay it every time. Modules are registered once; the session starts
+// anew only when a registered module was unloaded.
+struct _SSymbolSession
+{
+    HMODULE library = nullptr;
+    bool initialized = false;
+    _SSymbolFunctions functions = {};
+    std::vector<_SLoadedModule> registered;
+
+    ~_SSymbolSession()
+    {
+        if (initialized)
+            functions.symCleanup(GetCurrentProcess());
+    }
+};
+
+CCriticalSection& sessionLock()
+{
+    static CCriticalSection lock;
+    return lock;
+}
+
+_SSymbolSession& session()
+{
+    static _SSymbolSession instance;
+    return instance;
+}
+
+const char* importFunctions(_SSymbolSession& symbols)
+{
+    FARPROC entries[sizeof(s_entryNames) / sizeof(s_entryNames[0])];
+    for (size_t i = 0; i < sizeof(s_entryNames) / sizeof(s_entryNames[0]); ++i)
+    {
+        entries[i] = GetProcAddress(symbols.library, s_entryNames[i]);
+        if (!entries[i])
+            return "Cannot import Dbghelp.dll functions\n";
+    }
+    memcpy(&symbols.functions, entries, sizeof(entries));
+    return nullptr;
+}
+
+bool startSymbols(_SSymbolSession& symbols)
+{
+    // The options first: modules loaded by the initialisation read their
+    // line information only when asked to beforehand.
+    symbols.functions.symSetOptions(s_symbolOptions);
+    symbols.initialized = symbols.functions.symInitialize(GetCurrentProcess(), nullptr, TRUE) != FALSE;
+    symbols.registered.clear();
+    return symbols.initialized;
+}
+
 } // namespace
 
 struct CStackWalker::_SImpl
@@ -66,9 +135,7 @@ struct CStackWalker::_SImpl
     HANDLE thread;
     HANDLE snapshot;
     IMAGEHLP_SYMBOL64* symbol;
-    HMODULE library;
-    bool initialized;
-    _SSymbolFunctions functions;
+    bool locked;
 };
 
 CStackWalker::CStackWalker() : m_impl(new _SImpl())
@@ -87,51 +154,67 @@ CStackWalker::~CStackWalker()
 
 const char* CStackWalker::open()
 {
-    m_impl->library = LoadLibraryA("Dbghelp.dll");
-    if (!m_impl->library)
+    // Held until close: the shared session serves one report at a time.
+    sessionLock().enter();
+    m_impl->locked = true;
+    _SSymbolSession& symbols = session();
+    if (symbols.initialized)
+        return nullptr;
+    HMODULE library = LoadLibraryA("Dbghelp.dll");
+    if (!library)
         return "Cannot open Dbghelp.dll\n";
-    FARPROC entries[sizeof(s_entryNames) / sizeof(s_entryNames[0])];
-    for (size_t i = 0; i < sizeof(s_entryNames) / sizeof(s_entryNames[0]); ++i)
+    symbols.library = library;
+    if (const char* failure = importFunctions(symbols))
     {
-        entries[i] = GetProcAddress(m_impl->library, s_entryNames[i]);
-        if (!entries[i])
-        {
-            FreeLibrary(m_impl->library);
-            m_impl->library = nullptr;
-            return "Cannot import Dbghelp.dll functions\n";
-        }
+        FreeLibrary(library);
+        symbols.library = nullptr;
+        return failure;
     }
-    memcpy(&m_impl->functions, entries, sizeof(entries));
-    if (!m_impl->functions.symInitialize(m_impl->process, nullptr, TRUE))
+    if (!startSymbols(symbols))
         return "Cannot initialize the symbol library\n";
-    m_impl->initialized = true;
     return nullptr;
 }
 
 void CStackWalker::begin()
 {
-    m_impl->functions.symSetOptions(s_symbolOptions);
+    session().functions.symSetOptions(s_symbolOptions);
 }
 
 void CStackWalker::visitModules(TModuleVisitor visitor, void* user)
 {
+    std::vector<_SLoadedModule> modules;
     MODULEENTRY32 entry;
     entry.dwSize = sizeof(entry);
-    if (m_impl->snapshot == INVALID_HANDLE_VALUE || !Module32First(m_impl->snapshot, &entry))
-        return;
-    do
+    if (m_impl->snapshot != INVALID_HANDLE_VALUE && Module32First(m_impl->snapshot, &entry))
+        do
+            modules.push_back({entry.szExePath, reinterpret_cast<uint64_t>(entry.modBaseAddr), entry.modBaseSize});
+        while (Module32Next(m_impl->snapshot, &entry));
+
+    _SSymbolSession& symbols = session();
+    for (const _SLoadedModule& old : symbols.registered)
+        if (std::find(modules.begin(), modules.end(), old) == modules.end())
+        {
+            // Something was unloaded; its addresses may now belong to another module.
+            symbols.functions.symCleanup(m_impl->process);
+            startSymbols(symbols);
+            break;
+        }
+    for (const _SLoadedModule& module : modules)
     {
-        uint64_t base = reinterpret_cast<uint64_t>(entry.modBaseAddr);
-        visitor(user, {entry.szExePath, base, entry.modBaseSize});
-        m_impl->functions.symLoadModule64(m_impl->process, nullptr, entry.szExePath, nullptr, base, entry.modBaseSize);
-    } while (Module32Next(m_impl->snapshot, &entry));
+        visitor(user, {module.path.c_str(), module.base, module.size});
+        if (std::find(symbols.registered.begin(), symbols.registered.end(), module) != symbols.registered.end())
+            continue;
+        symbols.functions.symLoadModule64(m_impl->process, nullptr, module.path.c_str(), nullptr, module.base,
+                                          static_cast<DWORD>(module.size));
+        symbols.registered.push_back(module);
+    }
 }
 
 void CStackWalker::walk(const void* context, TFrameVisitor visitor, void* user)
 {
     if (!context)
         return;
-    const _SSymbolFunctions& f = m_impl->functions;
+    const _SSymbolFunctions& f = session().functions;
     // The walk changes the record it is given.
     CONTEXT copy;
     memcpy(&copy, context, sizeof(copy));
@@ -180,15 +263,14 @@ void CStackWalker::walk(const void* context, TFrameVisitor visitor, void* user)
 
 void CStackWalker::close()
 {
-    if (m_impl->initialized)
-        m_impl->functions.symCleanup(m_impl->process);
-    m_impl->initialized = false;
     free(m_impl->symbol);
     m_impl->symbol = nullptr;
     if (m_impl->snapshot != INVALID_HANDLE_VALUE)
         CloseHandle(m_impl->snapshot);
     m_impl->snapshot = INVALID_HANDLE_VALUE;
-    // The library stays loaded: the next report needs it again.
+    if (m_impl->locked)
+        sessionLock().leave();
+    m_impl->locked = false;
 }
 
 } // namespace Engine
