@@ -50,9 +50,10 @@ CString CSystem::getModuleFileName()
 {
     char path[519];
     DWORD length = GetModuleFileNameA(nullptr, path, 518);
-    if (length == 0 || length >= 518)
+    if (length == 0)
         return CString("Unknown");
-    path[length] = '\0';
+    // A longer path comes cut, and unterminated on older systems.
+    path[length < 518 ? length : 518] = '\0';
     return CString(path);
 }
 
