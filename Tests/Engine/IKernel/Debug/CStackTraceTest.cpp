@@ -46,6 +46,16 @@ __attribute__((noinline)) void faultHere()
     *unmapped = 1;
 }
 
+bool containsIgnoringCase(const std::string& text, const char* needle)
+{
+    std::string lower = text, wanted = needle;
+    for (char& c : lower)
+        c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    for (char& c : wanted)
+        c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    return lower.find(wanted) != std::string::npos;
+}
+
 // A frame line naming `function`: "module!symbol() offset pc file(line)".
 std::regex frameOf(const char* function)
 {
@@ -208,6 +218,33 @@ TEST_F(CStackTraceTest, ReportRequestedWhileWritingOneIsSkipped)
     EXPECT_EQ(remove(m_crashFile.c_str()), 0) << "the report file was left open";
     EXPECT_THROW(throwAgainFromHere(), CNotFoundException);
     EXPECT_EQ(findFrame(readFile(m_crashFile), "throwAgainFromHere").second, s_secondThrowLine);
+}
+
+bool listsModule(const std::string& report, const char* fileName)
+{
+    for (const std::string& line : splitLines(report))
+        if (line.compare(0, 7, "Module ") == 0 && containsIgnoringCase(line, fileName))
+            return true;
+    return false;
+}
+
+// Symbols stay loaded between reports; a library loaded or unloaded in
+// between must still show in (or leave) the next report, whose stack still resolves.
+TEST_F(CStackTraceTest, ReportsFollowLibrariesLoadedAndUnloaded)
+{
+    EXPECT_THROW(throwFromHere(), CInvalidArgumentException);
+    EXPECT_FALSE(listsModule(readFile(m_crashFile), getSpareLibraryName()));
+    void* library = loadSpareLibrary();
+    ASSERT_NE(library, nullptr);
+    EXPECT_THROW(throwAgainFromHere(), CNotFoundException);
+    std::string report = readFile(m_crashFile);
+    EXPECT_TRUE(listsModule(report, getSpareLibraryName()));
+    EXPECT_EQ(findFrame(report, "throwAgainFromHere").second, s_secondThrowLine);
+    unloadSpareLibrary(library);
+    EXPECT_THROW(throwFromHere(), CInvalidArgumentException);
+    report = readFile(m_crashFile);
+    EXPECT_FALSE(listsModule(report, getSpareLibraryName()));
+    EXPECT_EQ(findFrame(report, "throwFromHere").second, s_throwLine);
 }
 
 TEST_F(CStackTraceTest, UnwritableReportGoesToLogOnly)

@@ -12,4 +12,10 @@ std::vector<std::string> listLoadedModules();
 // Whether two paths name the same file.
 bool isSameFile(const std::string& a, const std::string& b);
 
+// A system library that the tests do not otherwise load: its file name, and
+// loading and unloading it (null when it cannot be loaded).
+const char* getSpareLibraryName();
+void* loadSpareLibrary();
+void unloadSpareLibrary(void* library);
+
 } // namespace TavrinTests

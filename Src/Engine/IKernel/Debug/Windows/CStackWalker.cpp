@@ -36,7 +36,7 @@ typedef BOOL(WINAPI* TStackWalk64)(DWORD, HANDLE, HANDLE, LPSTACKFRAME64, PVOID,
 typedef DWORD(WINAPI* TUnDecorateSymbolName)(PCSTR, PSTR, DWORD, DWORD);
 typedef DWORD64(WINAPI* TSymLoadModule64)(HANDLE, HANDLE, PCSTR, PCSTR, DWORD64, DWORD);
 
-// Entry points looked up at every report, in the order they are asked for.
+// Entry points the session needs, all of them, in the order they are asked for.
 struct _SSymbolFunctions
 {
     TSymCleanup symCleanup;

@@ -1,6 +1,7 @@
 #include "Engine/IKernel/Debug/LoadedModules.h"
 
 #include <cstdio>
+#include <dlfcn.h>
 #include <cstring>
 #include <filesystem>
 #include <set>
@@ -31,6 +32,21 @@ bool isSameFile(const std::string& a, const std::string& b)
 {
     std::error_code error;
     return std::filesystem::equivalent(a, b, error);
+}
+
+const char* getSpareLibraryName()
+{
+    return "libanl.so.1";
+}
+
+void* loadSpareLibrary()
+{
+    return dlopen(getSpareLibraryName(), RTLD_NOW | RTLD_LOCAL);
+}
+
+void unloadSpareLibrary(void* library)
+{
+    dlclose(library);
 }
 
 } // namespace TavrinTests

@@ -28,4 +28,19 @@ bool isSameFile(const std::string& a, const std::string& b)
     return _stricmp(a.c_str(), b.c_str()) == 0;
 }
 
+const char* getSpareLibraryName()
+{
+    return "msimg32.dll";
+}
+
+void* loadSpareLibrary()
+{
+    return LoadLibraryA(getSpareLibraryName());
+}
+
+void unloadSpareLibrary(void* library)
+{
+    FreeLibrary(static_cast<HMODULE>(library));
+}
+
 } // namespace TavrinTests
