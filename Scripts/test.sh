@@ -28,7 +28,14 @@ test_preset() {
   local preset=$1
   echo "== Testing $preset"
   local log="$root/build/ctest-$preset.log"
-  ctest --preset "$preset" --output-log "$log" || failed_steps+=("tests $preset")
+  # Verbose, so that the log holds the test programs' own counts summed below
+  # (without -V it keeps only ctest's summary).
+  if ctest --preset "$preset" -V --output-log "$log" >"$log.console" 2>&1; then
+    tail -n 3 "$log.console"
+  else
+    tail -n 80 "$log.console"
+    failed_steps+=("tests $preset")
+  fi
   logs+=("$log")
 }
 
