@@ -445,20 +445,16 @@ TEST(CDirectInputJoystickTest, ForegroundOnlyJoystickIsIdleWhileAnotherWindowHas
     focused.device.setJoystickState(state);
     focused.joystick->update(0.01f);
     EXPECT_TRUE(focused.joystick->getButton(1));
-}
 
-TEST(CDirectInputJoystickTest, BackgroundJoystickIsReadWhateverHasTheFocus)
-{
-    SJoystickRig rig;
-    describe(rig.device, 4, 0);
-    rig.open(C_OTHER_WINDOW, 0);
-    EXPECT_EQ(rig.device.cooperativeFlags, 10u);
-    DIJOYSTATE2 state = restingState();
-    state.rgbButtons[1] = 0x80;
-    rig.device.setJoystickState(state);
-    rig.joystick->update(0.01f);
-    EXPECT_TRUE(rig.joystick->isActive());
-    EXPECT_TRUE(rig.joystick->getButton(1));
+    // In background mode the focus does not matter.
+    SJoystickRig background;
+    describe(background.device, 4, 0);
+    background.open(C_OTHER_WINDOW, 0);
+    EXPECT_EQ(background.device.cooperativeFlags, 10u);
+    background.device.setJoystickState(state);
+    background.joystick->update(0.01f);
+    EXPECT_TRUE(background.joystick->isActive());
+    EXPECT_TRUE(background.joystick->getButton(1));
 }
 
 TEST(CDirectInputJoystickTest, ARestingThrottleIsCalibratedOnTheFirstMove)
