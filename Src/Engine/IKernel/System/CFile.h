@@ -13,17 +13,17 @@ namespace Engine {
 class CFile
 {
 public:
-    static const uint32_t C_MODE_READ = 0;
-    static const uint32_t C_MODE_WRITE = 1;
-    static const uint32_t C_MODE_READ_WRITE = 2;
+    static constexpr uint32_t C_MODE_READ = 0;
+    static constexpr uint32_t C_MODE_WRITE = 1;
+    static constexpr uint32_t C_MODE_READ_WRITE = 2;
 
-    static const uint32_t C_SHARE_NONE = 0;
-    static const uint32_t C_SHARE_READ = 1;
-    static const uint32_t C_SHARE_WRITE = 2;
+    static constexpr uint32_t C_SHARE_NONE = 0;
+    static constexpr uint32_t C_SHARE_READ = 1;
+    static constexpr uint32_t C_SHARE_WRITE = 2;
 
-    static const uint32_t C_SEEK_BEGIN = 0;
-    static const uint32_t C_SEEK_CURRENT = 1;
-    static const uint32_t C_SEEK_END = 2;
+    static constexpr uint32_t C_SEEK_BEGIN = 0;
+    static constexpr uint32_t C_SEEK_CURRENT = 1;
+    static constexpr uint32_t C_SEEK_END = 2;
 
     // The value of a closed handle.
     static void* const C_INVALID_HANDLE;

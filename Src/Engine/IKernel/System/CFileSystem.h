@@ -12,9 +12,9 @@ namespace Engine {
 class CFileSystem
 {
 public:
-    static const int32_t C_DIRECTORY_READ = 0;
-    static const int32_t C_DIRECTORY_NO_LENGTH = 1;
-    static const int32_t C_DIRECTORY_UNREADABLE = 2;
+    static constexpr int32_t C_DIRECTORY_READ = 0;
+    static constexpr int32_t C_DIRECTORY_NO_LENGTH = 1;
+    static constexpr int32_t C_DIRECTORY_UNREADABLE = 2;
 
     // The current directory as the system spells it; one of the C_DIRECTORY_ codes.
     static int32_t readCurrentDirectory(CString& directory);
