@@ -70,7 +70,7 @@ void CBufferedStream::_advance()
     _fill();
 }
 
-uint64_t CBufferedStream::read(void* buffer, uint64_t count)
+uint64_t CBufferedStream::_readAcross(void* buffer, uint64_t count)
 {
     if (!isReadable())
     {
@@ -78,12 +78,6 @@ uint64_t CBufferedStream::read(void* buffer, uint64_t count)
         return 0;
     }
     unsigned char* target = static_cast<unsigned char*>(buffer);
-    if (m_cursor + count <= m_valid)
-    {
-        memcpy(target, m_buffer + m_cursor, static_cast<size_t>(count));
-        m_cursor += count;
-        return count;
-    }
     uint64_t done = 0;
     while (done < count)
     {

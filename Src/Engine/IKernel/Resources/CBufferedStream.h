@@ -3,12 +3,14 @@
 #include "Engine/IKernel/Patterns/CManagedPtr.h"
 #include "Engine/IKernel/Resources/CStream.h"
 
+#include <cstring>
+
 namespace Tavrin {
 namespace Engine {
 
 // Puts a 5120-byte buffer in front of another stream: small reads and writes
 // become whole-buffer transfers, and moves inside the buffer stay inside it.
-class CBufferedStream : public CStream
+class CBufferedStream final : public CStream
 {
 public:
     using CStream::read;
@@ -29,12 +31,25 @@ public:
     void flush() override;
 
     uint64_t write(const void* data, uint64_t count) override;
-    uint64_t read(void* buffer, uint64_t count) override;
+    // Inline for the common case, a read inside the buffer: byte-wise parsers
+    // call this once per byte.
+    uint64_t read(void* buffer, uint64_t count) override
+    {
+        if (m_cursor + count > m_valid || !isReadable())
+            return _readAcross(buffer, count);
+        if (count == 1)
+            *static_cast<unsigned char*>(buffer) = m_buffer[m_cursor];
+        else
+            memcpy(buffer, m_buffer + m_cursor, static_cast<size_t>(count));
+        m_cursor += count;
+        return count;
+    }
 
 protected:
     ~CBufferedStream() override;
 
 private:
+    uint64_t _readAcross(void* buffer, uint64_t count);
     uint64_t _innerPosition();
     void _fill();
     void _advance();
