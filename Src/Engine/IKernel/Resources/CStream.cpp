@@ -175,14 +175,20 @@ void CStream::read(CString& text)
         if (got < piece)
             break;
     }
-    if (!buffer)
+    size_t length = 0;
+    if (buffer)
     {
+        buffer[size] = '\0';
+        // The text ends at its first zero byte.
+        length = strlen(buffer);
+    }
+    if (length == 0)
+    {
+        free(buffer);
         text = CString();
         return;
     }
-    buffer[size] = '\0';
-    // The text ends at its first zero byte.
-    text.adopt(buffer, static_cast<int32_t>(strlen(buffer)));
+    text.adopt(buffer, static_cast<int32_t>(length));
     text.setUTF8(0);
 }
 

@@ -31,6 +31,8 @@ public:
     // The engine writes "\\" as its separator; this is the spelling the system takes.
     static CString toNativePath(const CString& path);
     static bool removeFile(const CString& path);
+    // Removes an empty directory.
+    static bool removeDirectory(const CString& path);
 };
 
 } // namespace Engine

@@ -186,13 +186,23 @@ TEST_F(CFileUtilsTest, ResolveCurrentReplacesTheFirstTokenOnly)
 
 TEST_F(AliasTest, CreateDirectoryMakesParentsAndReportsFailure)
 {
-    char leaf[128];
-    snprintf(leaf, sizeof(leaf), "$Cache/%u_tree/a/b/", CSystemServices::getCurrentProcessId());
-    EXPECT_FALSE(CFileUtils::exists(leaf));
-    CFileUtils::createDirectory(leaf);
-    EXPECT_TRUE(CFileUtils::exists(leaf));
-    CFileUtils::createDirectory(leaf); // existing: nothing to do
+    char root[128];
+    snprintf(root, sizeof(root), "$Cache/%u_tree", CSystemServices::getCurrentProcessId());
+    std::string tree = root;
+    const std::string folders[3] = {tree + "/a/b", tree + "/a", tree};
+    auto removeTree = [&] {
+        for (const std::string& folder : folders)
+            CFileSystem::removeDirectory(CFileUtils::resolveAliases(folder.c_str()));
+    };
+    removeTree(); // left by an earlier run with the same process ID
+    std::string leaf = tree + "/a/b/";
+    EXPECT_FALSE(CFileUtils::exists(leaf.c_str()));
+    CFileUtils::createDirectory(leaf.c_str());
+    EXPECT_TRUE(CFileUtils::exists(leaf.c_str()));
+    CFileUtils::createDirectory(leaf.c_str()); // existing: nothing to do
     CFileUtils::createDirectory("");
+    removeTree();
+    EXPECT_FALSE(CFileUtils::exists(tree.c_str()));
 
     // A regular file in the way.
     std::string blocker = testPath("blocker");

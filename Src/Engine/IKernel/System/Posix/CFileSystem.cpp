@@ -176,7 +176,12 @@ CString CFileSystem::toNativePath(const CString& path)
 
 bool CFileSystem::removeFile(const CString& path)
 {
-    return remove(toNativePath(path).c_str()) == 0;
+    return unlink(toNativePath(path).c_str()) == 0;
+}
+
+bool CFileSystem::removeDirectory(const CString& path)
+{
+    return rmdir(toNativePath(path).c_str()) == 0;
 }
 
 } // namespace Engine

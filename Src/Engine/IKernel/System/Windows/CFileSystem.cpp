@@ -126,5 +126,10 @@ bool CFileSystem::removeFile(const CString& path)
     return DeleteFileA(path.c_str()) != 0;
 }
 
+bool CFileSystem::removeDirectory(const CString& path)
+{
+    return RemoveDirectoryA(path.c_str()) != 0;
+}
+
 } // namespace Engine
 } // namespace Tavrin
