@@ -4,6 +4,8 @@
 #include "Engine/IKernel/Patterns/CIdTable.h"
 #include "Engine/IKernel/System/CReadWriteLock.h"
 
+#include <new>
+
 namespace Tavrin {
 namespace Engine {
 
@@ -16,11 +18,13 @@ struct _SNameDictionary
 };
 
 // Built on first use, so that names may be interned during static
-// initialisation; destroyed after everything built later than it.
+// initialisation, and never destroyed, so that names still resolve while
+// other static objects are destroyed at exit.
 _SNameDictionary& _dictionary()
 {
-    static _SNameDictionary dictionary;
-    return dictionary;
+    alignas(_SNameDictionary) static unsigned char storage[sizeof(_SNameDictionary)];
+    static _SNameDictionary* dictionary = new (storage) _SNameDictionary();
+    return *dictionary;
 }
 
 bool _isKnown(_SNameDictionary& dictionary, uint32_t id)

@@ -8,14 +8,18 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 
 namespace Tavrin {
 namespace Engine {
 
+// Never destroyed: named objects held by static pointers may die after the
+// other statics at exit, and their destructors still take the name lock.
 _SNameManagerTables& _nameManagerTables()
 {
-    static _SNameManagerTables tables;
-    return tables;
+    alignas(_SNameManagerTables) static unsigned char storage[sizeof(_SNameManagerTables)];
+    static _SNameManagerTables* tables = new (storage) _SNameManagerTables();
+    return *tables;
 }
 
 namespace {
@@ -27,7 +31,7 @@ void _freeRecord(SNamedIOContext* record)
     if (record->pendingLoad)
     {
         // A load still running elsewhere signals it even without a table.
-        record->pendingLoad->wait();
+        record->pendingLoad->done.wait();
         record->pendingLoad->release();
     }
     // The loader may be a named object: released with no lock held.
@@ -308,10 +312,12 @@ uint32_t CNameManager::_makeAnonymousName()
     }
 }
 
+// Never destroyed: loaded objects may outlive the other statics.
 CNameManager::CManagerInterop& CNameManager::getInterop()
 {
-    static CManagerInterop interop;
-    return interop;
+    alignas(CManagerInterop) static unsigned char storage[sizeof(CManagerInterop)];
+    static CManagerInterop* interop = new (storage) CManagerInterop();
+    return *interop;
 }
 
 uint32_t CNameManager::CManagerInterop::registerManaged(CManaged* object)

@@ -6,6 +6,8 @@
 #include "Engine/IKernel/System/CCriticalSection.h"
 #include "Engine/IKernel/Types/CArray.h"
 
+#include <new>
+
 namespace Tavrin {
 namespace Engine {
 
@@ -27,10 +29,12 @@ struct _SLoadQueue
     bool open = false;
 };
 
+// Never destroyed, like the name tables.
 _SLoadQueue& _loadQueue()
 {
-    static _SLoadQueue queue;
-    return queue;
+    alignas(_SLoadQueue) static unsigned char storage[sizeof(_SLoadQueue)];
+    static _SLoadQueue* queue = new (storage) _SLoadQueue();
+    return *queue;
 }
 
 bool _enqueue(_SLoadRequest* request)
@@ -94,7 +98,7 @@ void _completeLoad(_SLoadRequest* request, CNamed* object)
         }
     }
     tables.nameLock.unlockExclusive();
-    request->pending->signal();
+    request->pending->done.set();
     if (recordPending)
         recordPending->release();
     request->pending->release();
@@ -129,25 +133,6 @@ void _runLoad(_SLoadRequest* request)
 }
 
 } // namespace
-
-void _SPendingLoad::signal()
-{
-    std::lock_guard<std::mutex> lock(mutex);
-    signalled = true;
-    condition.notify_all();
-}
-
-void _SPendingLoad::wait()
-{
-    std::unique_lock<std::mutex> lock(mutex);
-    condition.wait(lock, [this] { return signalled; });
-}
-
-bool _SPendingLoad::isSignalled()
-{
-    std::lock_guard<std::mutex> lock(mutex);
-    return signalled;
-}
 
 void _openLoadQueue()
 {
@@ -224,7 +209,7 @@ CManagedPtr<CNamed> CNameManager::loadNamed(uint32_t nameId)
     if (renderThread)
         processLoadQueue();
     else
-        pending->wait();
+        pending->done.wait();
     pending->release();
 
     tables.nameLock.lockExclusive();

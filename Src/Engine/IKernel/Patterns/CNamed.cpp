@@ -8,6 +8,13 @@ namespace Engine {
 
 CNamed::CNamed(uint32_t requestedNameId, uint32_t typeId)
 {
+    _takeName(requestedNameId, typeId);
+}
+
+void CNamed::_takeName(uint32_t requestedNameId, uint32_t typeId)
+{
+    if (m_nameId != C_NO_NAME)
+        return;
     m_nameId = CNameManager::isNameUsed(requestedNameId) ? CNameManager::_makeAnonymousName() : requestedNameId;
     CNameManager::_addNamed(this, typeId);
 }

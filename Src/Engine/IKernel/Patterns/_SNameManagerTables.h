@@ -6,12 +6,11 @@
 #include "Engine/IKernel/Patterns/CManagedPtr.h"
 #include "Engine/IKernel/Patterns/CNameManager.h"
 #include "Engine/IKernel/Patterns/CReferenced.h"
+#include "Engine/IKernel/System/CEvent.h"
 #include "Engine/IKernel/System/CReadWriteLock.h"
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
-#include <mutex>
 
 namespace Tavrin {
 namespace Engine {
@@ -20,13 +19,7 @@ namespace Engine {
 // request and every thread that waits for it.
 struct _SPendingLoad : public CReferenced
 {
-    void signal();
-    void wait();
-    bool isSignalled();
-
-    std::mutex mutex;
-    std::condition_variable condition;
-    bool signalled = false;
+    CEvent done;
 };
 
 // One record per name; it outlives its object and is freed by uninstall.
