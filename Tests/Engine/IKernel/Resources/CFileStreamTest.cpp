@@ -14,21 +14,6 @@ const char* const C_FILE = "Engine/IKernel/Resources/CFileStream";
 
 } // namespace
 
-TEST_F(AliasTest, FileStreamStringBytes)
-{
-    std::string path = testPath("abc.bin");
-    {
-        CManagedPtr<CFileStream> stream = own(new CFileStream(CStream::C_ACCESS_WRITE, path.c_str()));
-        EXPECT_EQ(stream->write(CString("abc")), 7u);
-    }
-    std::vector<unsigned char> expected = {0x03, 0x00, 0x00, 0x00, 0x61, 0x62, 0x63};
-    EXPECT_EQ(fileBytes(path.c_str()), expected);
-    CManagedPtr<CFileStream> stream = own(new CFileStream(CStream::C_ACCESS_READ, path.c_str()));
-    CString text;
-    stream->read(text);
-    EXPECT_STREQ(text.c_str(), "abc");
-}
-
 TEST_F(AliasTest, FileStreamAccessModes)
 {
     std::string path = testPath("access.bin");
