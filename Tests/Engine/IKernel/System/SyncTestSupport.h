@@ -1,0 +1,120 @@
+#pragma once
+
+#include "Engine/IKernel/CLog.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace SyncTest {
+
+// Long enough for two loaded cores under ThreadSanitizer; only a broken
+// primitive ever waits this long.
+const int C_PATIENCE_MS = 20000;
+
+// A count that other threads raise and tests wait on, always with a bound.
+class CTestCounter
+{
+public:
+    void increment()
+    {
+        std::lock_guard<std::mutex> hold(m_mutex);
+        ++m_value;
+        m_changed.notify_all();
+    }
+    int get()
+    {
+        std::lock_guard<std::mutex> hold(m_mutex);
+        return m_value;
+    }
+    bool waitForAtLeast(int value, int milliseconds = C_PATIENCE_MS)
+    {
+        std::unique_lock<std::mutex> hold(m_mutex);
+        return m_changed.wait_for(hold, std::chrono::milliseconds(milliseconds), [&] { return m_value >= value; });
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    int m_value = 0;
+};
+
+// Polls `condition` until it holds or the patience runs out.
+template <class TCondition>
+bool waitUntil(TCondition condition, int milliseconds = C_PATIENCE_MS)
+{
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (!condition())
+    {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    return true;
+}
+
+// Threads of a failed scenario may be stuck in the lock for good: joining
+// them would hang the run, so the program stops with the reason.
+#define SYNC_REQUIRE(condition)                                                         \
+    do                                                                                  \
+    {                                                                                   \
+        if (!(condition))                                                               \
+        {                                                                               \
+            ADD_FAILURE() << "Gave up waiting: " #condition;                            \
+            fflush(stdout);                                                             \
+            std::abort();                                                               \
+        }                                                                               \
+    } while (0)
+
+// Installs the global log for a test and collects what it writes.
+class CLogCapture
+{
+public:
+    CLogCapture()
+    {
+        Tavrin::Engine::installLog();
+        Tavrin::Engine::getLog()->setWriteToFile(false);
+        Tavrin::Engine::getLog()->setLowestLevel(1);
+        text().clear();
+        Tavrin::Engine::getLog()->addListener(&CLogCapture::_listen);
+    }
+    ~CLogCapture() { Tavrin::Engine::uninstallLog(); }
+    CLogCapture(const CLogCapture&) = delete;
+    CLogCapture& operator=(const CLogCapture&) = delete;
+
+    std::string get()
+    {
+        std::lock_guard<std::mutex> hold(mutex());
+        return text();
+    }
+    void clear()
+    {
+        std::lock_guard<std::mutex> hold(mutex());
+        text().clear();
+    }
+
+private:
+    static std::string& text()
+    {
+        static std::string captured;
+        return captured;
+    }
+    static std::mutex& mutex()
+    {
+        static std::mutex lock;
+        return lock;
+    }
+    static void _listen(const char* piece)
+    {
+        std::lock_guard<std::mutex> hold(mutex());
+        text() += piece;
+    }
+};
+
+} // namespace SyncTest
