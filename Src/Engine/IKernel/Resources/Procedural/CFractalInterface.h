@@ -18,13 +18,13 @@ typedef void (*TNoiseFunction4Store)(__m128 x, __m128 y, __m128 z, float* destin
 class CFractalInterface
 {
 public:
-    static const uint32_t C_NOISE_GRADIENT = 0;
-    static const uint32_t C_NOISE_SMOOTH_GRADIENT = 1;
-    static const uint32_t C_NOISE_CELLULAR = 2;
-    static const uint32_t C_NOISE_SPARSE = 3;
-    static const uint32_t C_NOISE_VALUE = 4;
-    static const uint32_t C_NOISE_BLOCKY = 5;
-    static const uint32_t C_NOISE_TYPE_COUNT = 6;
+    static constexpr uint32_t C_NOISE_GRADIENT = 0;
+    static constexpr uint32_t C_NOISE_SMOOTH_GRADIENT = 1;
+    static constexpr uint32_t C_NOISE_CELLULAR = 2;
+    static constexpr uint32_t C_NOISE_SPARSE = 3;
+    static constexpr uint32_t C_NOISE_VALUE = 4;
+    static constexpr uint32_t C_NOISE_BLOCKY = 5;
+    static constexpr uint32_t C_NOISE_TYPE_COUNT = 6;
 
     CFractalInterface();
     virtual ~CFractalInterface() = default;

@@ -29,7 +29,7 @@ public:
 
     // The random points of type 3, created on first use (x, y, z triples).
     static const float* getSparsePoints();
-    static const int C_SPARSE_POINT_COUNT = 50;
+    static constexpr int C_SPARSE_POINT_COUNT = 50;
 };
 
 } // namespace Engine
