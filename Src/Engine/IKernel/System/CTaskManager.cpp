@@ -115,12 +115,12 @@ void CTaskManager::runTasks(CTask* task, uintptr_t argument, uint32_t partCount)
         for (uint32_t i = 0; i < count; ++i)
         {
             collected[i]->setTask(i, task, argument, count);
-            collected[i]->getGo().unlock();
+            collected[i]->releaseGo();
         }
     }
     // Waiting happens outside the guard: other calls may bind other workers.
     for (CTaskThread* worker : collected)
-        worker->getDone().lock();
+        worker->waitDone();
 
     CCriticalSectionLock lock(*m_guard);
     for (CTaskThread* worker : collected)

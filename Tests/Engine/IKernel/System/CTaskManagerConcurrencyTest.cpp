@@ -152,6 +152,39 @@ TEST(CTaskManagerConcurrency, DefaultCountUsesTheDefaultPartCount)
     CTaskManager::setDefaultPartCount(saved);
 }
 
+namespace {
+
+// Parts that outlast the short spin of every wait, so that the calling
+// thread and the idle workers block in their semaphores.
+class CSlowTask : public CTask
+{
+public:
+    void execute(uint32_t partIndex, uintptr_t, uint32_t) override
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5 + 5 * partIndex));
+        m_finished[partIndex].store(true);
+    }
+
+    std::atomic<bool> m_finished[3] = {};
+};
+
+} // namespace
+
+TEST(CTaskManagerConcurrency, SlowPartsAndIdlePausesAreWaitedOut)
+{
+    CTaskManager manager;
+    for (int round = 0; round < 3; ++round)
+    {
+        CSlowTask task;
+        manager.runTasks(&task, 0, 3);
+        for (std::atomic<bool>& finished : task.m_finished)
+            EXPECT_TRUE(finished.load());
+        // Long enough for the workers to give up spinning and block.
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_EQ(manager.getWorkerCount(), 3u);
+}
+
 TEST(CTaskManagerConcurrency, ManyCallsInARowEachCoverEveryPart)
 {
     CTaskManager manager;
