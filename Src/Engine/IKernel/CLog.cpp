@@ -68,15 +68,6 @@ void composeDefaultName(char* out)
 
 const char cannotOpenMessage[] = "Cannot open log file !\n";
 
-// The full path of a log name; without the alias table (before the kernel
-// install) names cannot be resolved and are taken as they stand.
-CString resolveLogPath(const char* name)
-{
-    if (!CFileUtils::hasAliasArray())
-        return CString(name);
-    return CFileSystem::toNativePath(CFileName(name).getFullPath());
-}
-
 } // namespace
 
 CLog::CLog(const char* fileName)
@@ -373,7 +364,7 @@ void CLog::reopen(const char* name)
     else
         composeName(composed, name);
     // Resolved before the file lock is taken: a bad name throws, and a throw logs.
-    CString resolved = resolveLogPath(composed);
+    CString resolved = CFileName::toNativeFullPath(composed);
     CCriticalSectionLock lock(m_fileLock);
     if (m_file)
     {

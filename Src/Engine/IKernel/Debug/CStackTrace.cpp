@@ -1,5 +1,7 @@
 #include "Engine/IKernel/Debug/CStackTrace.h"
 
+#include "Engine/IKernel/System/CFileName.h"
+
 #include "Engine/IKernel/CException.h"
 #include "Engine/IKernel/CLog.h"
 #include "Engine/IKernel/Debug/CStackWalker.h"
@@ -185,10 +187,9 @@ void CStackTrace::_throwSignalException(int signal)
 
 void CStackTrace::setCrashFileName(const char* crashFileName)
 {
-    char resolved[sizeof(s_crashFileName)];
-    _resolveFullPath(crashFileName ? crashFileName : "crashLog.txt", resolved, sizeof(resolved));
+    CString resolved = CFileName::toNativeFullPath(crashFileName ? crashFileName : "crashLog.txt");
     CCriticalSectionLock lock(crashLock());
-    memcpy(s_crashFileName, resolved, sizeof(s_crashFileName));
+    snprintf(s_crashFileName, sizeof(s_crashFileName), "%s", resolved.c_str());
 }
 
 const char* CStackTrace::getCrashFileName()

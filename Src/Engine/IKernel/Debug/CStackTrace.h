@@ -37,7 +37,6 @@ private:
     [[noreturn]] static void _throwSignalException(int signal);
     static void _installSignalHandlers();
     // A relative name is taken from the current directory.
-    static void _resolveFullPath(const char* name, char* out, unsigned size);
 };
 
 inline void dumpStackTrace()

@@ -1,5 +1,7 @@
 #include "Engine/IKernel/System/CFileName.h"
 
+#include "Engine/IKernel/System/CFileSystem.h"
+
 #include "Engine/IKernel/CException.h"
 #include "Engine/IKernel/System/CFileUtils.h"
 
@@ -53,6 +55,13 @@ CFileName::CFileName(const CString& path) : m_givenPath(path)
     }
     else
         m_baseName = m_fileName;
+}
+
+CString CFileName::toNativeFullPath(const char* name)
+{
+    if (!CFileUtils::hasAliasArray())
+        return CString(name);
+    return CFileSystem::toNativePath(CFileName(name).getFullPath());
 }
 
 } // namespace Engine

@@ -22,6 +22,10 @@ public:
     const CString& getBaseName() const { return m_baseName; }
     const CString& getExtension() const { return m_extension; }
 
+    // The full path in the system's own spelling, for the C runtime. Without
+    // the alias table (before the kernel install) the name stands as given.
+    static CString toNativeFullPath(const char* name);
+
 private:
     CString m_givenPath;
     CString m_fullPath;

@@ -1,4 +1,5 @@
 #include "Engine/IKernel/Debug/CStackTrace.h"
+#include "Engine/IKernel/System/CFileUtils.h"
 
 #include "Engine/IKernel/CException.h"
 #include "Engine/IKernel/CLog.h"
@@ -258,7 +259,10 @@ TEST_F(CStackTraceTest, UnwritableReportGoesToLogOnly)
 
 TEST_F(CStackTraceTest, CrashFileNameIsResolvedToFullPath)
 {
+    // Names resolve through the alias table, as after the kernel install.
+    CFileUtils::createAliasArray();
     CStackTrace::setCrashFileName("relative_crash.txt");
+    CFileUtils::destroyAliasArray();
     std::string name = CStackTrace::getCrashFileName();
     EXPECT_NE(name, "relative_crash.txt");
     EXPECT_GT(name.size(), strlen("relative_crash.txt"));

@@ -108,15 +108,6 @@ void CStackTrace::_installSignalHandlers()
     }
 }
 
-void CStackTrace::_resolveFullPath(const char* name, char* out, unsigned size)
-{
-    char folder[1024];
-    if (name[0] == '/' || !getcwd(folder, sizeof(folder)))
-        snprintf(out, size, "%s", name);
-    else
-        snprintf(out, size, "%s/%s", folder, name);
-}
-
 } // namespace Engine
 } // namespace Tavrin
 

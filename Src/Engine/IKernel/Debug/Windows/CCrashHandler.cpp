@@ -109,13 +109,6 @@ void CStackTrace::_installSignalHandlers()
     s_previousFilter = SetUnhandledExceptionFilter(onUnhandledException);
 }
 
-void CStackTrace::_resolveFullPath(const char* name, char* out, unsigned size)
-{
-    DWORD length = GetFullPathNameA(name, size, out, nullptr);
-    if (length == 0 || length >= size)
-        snprintf(out, size, "%s", name);
-}
-
 } // namespace Engine
 } // namespace Tavrin
 
