@@ -15,11 +15,12 @@ CWindowManager* s_defaultManager = nullptr;
 CWindowManager::CWindowManager()
 {
     if (!s_managers)
-    {
         s_managers = new CArray<CWindowManager*>();
-        s_defaultManager = this;
-    }
     s_managers->add(this);
+    // Remaining managers are never promoted when the default goes; a new one
+    // made while there is none takes its place.
+    if (!s_defaultManager)
+        s_defaultManager = this;
 }
 
 CWindowManager::~CWindowManager()

@@ -11,8 +11,8 @@ namespace Tavrin {
 namespace Engine {
 
 // Makes and owns engine windows (a window's ID is its registry slot). Every
-// manager joins the process-wide list that findWindow searches; the first
-// one made while the list is empty becomes the default manager.
+// manager joins the process-wide list that findWindow searches; one made
+// while there is no default manager becomes the default.
 class CWindowManager : public CPoolManager<CWindow>
 {
 public:

@@ -64,12 +64,14 @@ TEST(CWindowManagerTest, FirstManagerIsTheDefaultUntilDestroyed)
     first.reset();
     EXPECT_EQ(CWindowManager::getDefault(), nullptr);
     EXPECT_EQ(CWindowManager::getManagerCount(), 1u);
-    second.reset();
-    EXPECT_EQ(CWindowManager::getManagerCount(), 0u);
 
-    // Once every manager is gone, the next one starts a new list as the default.
+    // A manager made while there is no default becomes it.
     std::unique_ptr<CWindowManager> third(new CWindowManager());
     EXPECT_EQ(CWindowManager::getDefault(), third.get());
+    second.reset();
+    third.reset();
+    EXPECT_EQ(CWindowManager::getManagerCount(), 0u);
+    EXPECT_EQ(CWindowManager::getDefault(), nullptr);
 }
 
 TEST(CWindowManagerTest, CreatedWindowsAreRegisteredAndNotYetOpen)
