@@ -20,4 +20,7 @@ if(WIN32)
   # One self-contained executable that runs on a clean Windows or under Wine.
   add_link_options(-static -static-libgcc -static-libstdc++)
   add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+  # Crash reports name functions and lines through the debug-help library;
+  # Wine's (8.0) reads DWARF up to version 4 only, and GCC 12 writes 5.
+  add_compile_options($<$<CONFIG:Debug,RelWithDebInfo>:-gdwarf-4>)
 endif()

@@ -21,7 +21,6 @@ char* sharedBuffer = nullptr;
 wchar_t* sharedWideBuffer = nullptr;
 // Bytes in the narrow buffer; the wide one holds twice as many bytes.
 size_t sharedBufferSize = 0;
-TLogHeaderWriter headerSystemWriter = nullptr;
 
 // Past this a wide format that keeps failing is taken as unconvertible.
 const size_t maximumWideBufferBytes = 64u << 20;
@@ -348,8 +347,7 @@ void CLog::_writeHeader(FILE* file) const
     fputs("\n", file);
     fprintf(file, "Free disk space: %.1f Mb\n", static_cast<double>(CSystem::getFreeDiskSpaceMb()));
     fprintf(file, "Total disk space: %.1f Mb\n", static_cast<double>(CSystem::getTotalDiskSpaceMb()));
-    if (headerSystemWriter)
-        headerSystemWriter(file);
+    CSystem::writeSystemInfo(file);
     fputs("\n", file);
 }
 
@@ -502,14 +500,12 @@ void uninstallLog()
 
 void reopenLog(const char* name)
 {
+    // The header's system section may log (a failed adapter enumeration)
+    // while the file lock is held: take the global lock first, in its order.
+    CCriticalSectionLock lock(globalLogLock());
     CLog* target = globalLog;
     if (target)
         target->reopen(name);
-}
-
-void setLogHeaderSystemWriter(TLogHeaderWriter writer)
-{
-    headerSystemWriter = writer;
 }
 
 } // namespace Engine

@@ -109,9 +109,5 @@ void installLog();
 void uninstallLog();
 void reopenLog(const char* name);
 
-// Optional: writes the system section of the log header (set by the kernel).
-typedef void (*TLogHeaderWriter)(FILE* file);
-void setLogHeaderSystemWriter(TLogHeaderWriter writer);
-
 } // namespace Engine
 } // namespace Tavrin

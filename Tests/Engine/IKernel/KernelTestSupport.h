@@ -111,7 +111,6 @@ protected:
     void TearDown() override
     {
         Tavrin::Engine::uninstallLog();
-        Tavrin::Engine::setLogHeaderSystemWriter(nullptr);
     }
     std::string logPath() const { return Tavrin::Engine::getLog()->getFileName(); }
     std::string logText() const { return readText(logPath()); }

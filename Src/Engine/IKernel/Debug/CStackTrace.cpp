@@ -1,9 +1,13 @@
 #include "Engine/IKernel/Debug/CStackTrace.h"
 
+#include "Engine/IKernel/CException.h"
 #include "Engine/IKernel/CLog.h"
+#include "Engine/IKernel/Debug/CStackWalker.h"
 #include "Engine/IKernel/System/CCriticalSection.h"
+#include "Engine/IKernel/System/CSystem.h"
 #include "Engine/IKernel/System/CSystemServices.h"
 
+#include <atomic>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -13,13 +17,36 @@ namespace Engine {
 
 namespace {
 
-char crashFileName[1024] = "crashLog.txt";
+char s_crashFileName[1024] = "crashLog.txt";
+std::atomic<bool> s_firstSignal(true);
+// The system section of a report can itself throw, and every throw asks for
+// a report: the nested request on the same thread is skipped.
+thread_local bool t_writingReport = false;
 
 CCriticalSection& crashLock()
 {
     static CCriticalSection lock;
     return lock;
 }
+
+struct _SReportGuard
+{
+    _SReportGuard() { t_writingReport = true; }
+    ~_SReportGuard() { t_writingReport = false; }
+};
+
+// Closes the report on every way out, exceptions included.
+struct _SReportFile
+{
+    FILE* file;
+    ~_SReportFile() { close(); }
+    void close()
+    {
+        if (file)
+            fclose(file);
+        file = nullptr;
+    }
+};
 
 void reportLine(FILE* file, const char* format, ...) TAVRIN_PRINTF(2, 3);
 void reportLine(FILE* file, const char* format, ...)
@@ -34,38 +61,139 @@ void reportLine(FILE* file, const char* format, ...)
     log("%s", line);
 }
 
-} // namespace
-
-void CStackTrace::writeCrashReport(const void*)
+void writeModule(void* user, const SStackModule& module)
 {
-    FILE* file = fopen(crashFileName, "w");
-    CCriticalSectionLock lock(crashLock());
+    FILE* file = static_cast<FILE*>(user);
+    if (file)
+        fprintf(file, "Module %s, %p:%08x\n", module.path, reinterpret_cast<void*>(module.base),
+                static_cast<uint32_t>(module.size));
+    log("Module %s, %08x:%08x\n", module.path, static_cast<uint32_t>(module.base), static_cast<uint32_t>(module.size));
+}
+
+const char* imageName(const char* path)
+{
+    const char* name = path;
+    for (const char* c = path; *c; ++c)
+        if (*c == '\\' || *c == '/')
+            name = c + 1;
+    return name;
+}
+
+void writeFrame(void* user, const SStackFrame& frame)
+{
+    char address[32];
+    const char* module = "????";
+    const char* symbol = "????";
+    if (frame.hasModule)
+    {
+        module = imageName(frame.moduleImage ? frame.moduleImage : "????");
+        snprintf(address, sizeof(address), "%p", reinterpret_cast<void*>(frame.programCounter));
+        symbol = frame.symbol ? frame.symbol : address;
+    }
+    const char* source = frame.line > 0 && frame.sourceFile ? frame.sourceFile : "????";
+    uint64_t offset = frame.programCounter - (frame.hasModule ? frame.moduleBase : 0);
+    reportLine(static_cast<FILE*>(user), "%s!%s() %p %p %s(%d)\n", module, symbol, reinterpret_cast<void*>(offset),
+               reinterpret_cast<void*>(frame.programCounter), source, frame.line);
+}
+
+void writeHead(FILE* file)
+{
     reportLine(file, "-- EXCEPTION DETECTED -----------------------\n");
     reportLine(file, "\nThread/Process:\n");
-    reportLine(file, "Handle to process = %p\nIdProc = %d\nThread handle = %p\n", CSystemServices::getCurrentProcessHandle(),
-               static_cast<int>(CSystemServices::getCurrentProcessId()), CSystemServices::getCurrentThreadHandle());
+    reportLine(file, "Handle to process = %p\nIdProc = %d\nThread handle = %p\n",
+               CSystemServices::getCurrentProcessHandle(), static_cast<int>(CSystemServices::getCurrentProcessId()),
+               CSystemServices::getCurrentThreadHandle());
     reportLine(file, "\nSymbols table:\n");
-    if (file)
-        fclose(file);
 }
 
-void CStackTrace::dumpStackTrace()
+} // namespace
+
+void CStackTrace::writeCrashReport(const void* context)
 {
-    writeCrashReport(nullptr);
+    if (t_writingReport)
+        return;
+    _SReportGuard guard;
+    char fileName[sizeof(s_crashFileName)];
+    {
+        CCriticalSectionLock lock(crashLock());
+        memcpy(fileName, s_crashFileName, sizeof(fileName));
+    }
+    CStackWalker walker;
+    _SReportFile report = {fopen(fileName, "w")};
+    if (const char* failure = walker.open())
+    {
+        reportLine(report.file, "%s", failure);
+        return;
+    }
+
+    CCriticalSectionLock lock(crashLock());
+    walker.begin();
+    writeHead(report.file);
+    walker.visitModules(writeModule, report.file);
+    reportLine(report.file, "\nCall Stack:\n");
+    walker.walk(context, writeFrame, report.file);
+    if (report.file)
+    {
+        fputs("\nRegisters:\n", report.file);
+        fputs("Could not print x64 registers!\r\n", report.file);
+        fputs("\nSystem:\n", report.file);
+        CSystem::writeSystemInfo(report.file);
+    }
+    walker.close();
+    report.close();
 }
 
-void CStackTrace::installCrashHandler(const char* name)
+void CStackTrace::installCrashHandler(const char* crashFileName)
 {
-    snprintf(crashFileName, sizeof(crashFileName), "%s", name);
+    _installSignalHandlers();
+    setCrashFileName(crashFileName);
 }
 
-void CStackTrace::onSignal(int)
+void CStackTrace::onSignal(int signal)
 {
+    if (!_claimFirstSignal())
+        return;
+    dumpStackTrace();
+    _throwSignalException(signal);
+}
+
+bool CStackTrace::isFirstSignalPending()
+{
+    return s_firstSignal.load();
+}
+
+bool CStackTrace::_claimFirstSignal()
+{
+    return s_firstSignal.exchange(false);
+}
+
+void CStackTrace::_raiseSignal(int signal, const void* context)
+{
+    writeCrashReport(context);
+    _throwSignalException(signal);
+}
+
+void CStackTrace::_throwSignalException(int signal)
+{
+    // The report of the signal's own context is written: the usual report
+    // of the throw site (this function) would only replace it.
+    CString number;
+    number.format("%d", signal);
+    throw CInvalidOperationException(CString("Signal received: ") + number + "\n", "Engine/IKernel/Debug/CStackTrace",
+                                     1102);
+}
+
+void CStackTrace::setCrashFileName(const char* crashFileName)
+{
+    char resolved[sizeof(s_crashFileName)];
+    _resolveFullPath(crashFileName ? crashFileName : "crashLog.txt", resolved, sizeof(resolved));
+    CCriticalSectionLock lock(crashLock());
+    memcpy(s_crashFileName, resolved, sizeof(s_crashFileName));
 }
 
 const char* CStackTrace::getCrashFileName()
 {
-    return crashFileName;
+    return s_crashFileName;
 }
 
 } // namespace Engine

@@ -1,0 +1,78 @@
+#include "Engine/IKernel/Debug/CStackTrace.h"
+
+#include "Engine/IKernel/CException.h"
+#include "Engine/IKernel/CLog.h"
+#include "Support/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+using namespace Tavrin::Engine;
+using namespace TavrinTests;
+
+namespace {
+
+__attribute__((noinline)) void throwOnWorker()
+{
+    TAVRIN_THROW(CInvalidOperationException, "worker\n", "Engine/Tests/CStackTraceConcurrencyTest");
+}
+
+// Reports from several threads at once: each is whole in the log, and the
+// file holds one whole report.
+TEST(CStackTraceConcurrency, ReportsOfThreadsDoNotInterleave)
+{
+    std::string folder = makeTestFolder("CStackTraceConcurrencyTest");
+    std::string logFile = folder + "/log.txt";
+    std::string crashFile = folder + "/crash.txt";
+    installLog();
+    getLog()->setLowestLevel(1);
+    reopenLog(logFile.c_str());
+    CStackTrace::setCrashFileName(crashFile.c_str());
+
+    const int threads = 4, throwsPerThread = 3;
+    std::vector<std::thread> workers;
+    for (int t = 0; t < threads; ++t)
+        workers.emplace_back([] {
+            for (int i = 0; i < throwsPerThread; ++i)
+            {
+                try
+                {
+                    throwOnWorker();
+                }
+                catch (const CInvalidOperationException&)
+                {
+                }
+            }
+        });
+    for (std::thread& worker : workers)
+        worker.join();
+    uninstallLog();
+    CStackTrace::setCrashFileName("crashLog.txt");
+
+    // Each head is followed by its own stack before the next head starts.
+    int heads = 0;
+    bool inReport = false;
+    for (const std::string& line : splitLines(readFile(logFile)))
+    {
+        if (line.find("] -- EXCEPTION DETECTED") != std::string::npos)
+        {
+            EXPECT_FALSE(inReport) << "a report started inside another";
+            inReport = true;
+            ++heads;
+        }
+        else if (line.find("throwOnWorker()") != std::string::npos)
+            inReport = false;
+    }
+    EXPECT_EQ(heads, threads * throwsPerThread);
+    EXPECT_FALSE(inReport);
+
+    std::string report = readFile(crashFile);
+    EXPECT_EQ(countOf(report, "-- EXCEPTION DETECTED"), 1u);
+    EXPECT_EQ(countOf(report, "\nCall Stack:\n"), 1u);
+    EXPECT_EQ(countOf(report, "\nSystem:\n"), 1u);
+    EXPECT_EQ(countOf(report, "Enumerating display adapters:"), 1u);
+}
+
+} // namespace
