@@ -1,5 +1,6 @@
 #include "Engine/IRenderer/Windows/CWindowWin32.h"
 
+#include "Engine/IInput/Windows/CWin32MouseCursor.h"
 #include "Engine/IKernel/CException.h"
 #include "Engine/IKernel/CLog.h"
 
@@ -10,7 +11,6 @@ namespace Engine {
 
 namespace {
 const char* const C_SOURCE = "Engine/IRenderer/Windows/CWindowWin32";
-CWindowWin32::TCursorApplier s_cursorApplier = nullptr;
 } // namespace
 
 const char* const CWindowWin32::C_CLASS_NAME = "Tavrin";
@@ -36,11 +36,6 @@ CWindowWin32::~CWindowWin32()
         // Fails harmlessly while other windows of the class remain.
         UnregisterClassA(C_CLASS_NAME, GetModuleHandleA(nullptr));
     }
-}
-
-void CWindowWin32::setCursorApplier(TCursorApplier applier)
-{
-    s_cursorApplier = applier;
 }
 
 bool CWindowWin32::isKeyDown(TKeyCode code) const
@@ -136,8 +131,7 @@ void CWindowWin32::_refreshClientArea()
 
 void CWindowWin32::_applyCursor()
 {
-    if (s_cursorApplier)
-        s_cursorApplier();
+    CWin32MouseCursor::applyCursor();
 }
 
 void CWindowWin32::_registerClass(HINSTANCE module)

@@ -15,9 +15,6 @@ namespace Engine {
 class CWindowWin32 : public CWindow
 {
 public:
-    // Shows the engine's mouse cursor; called on focus and cursor requests.
-    typedef void (*TCursorApplier)();
-
     static const char* const C_CLASS_NAME;
 
     CWindowWin32(const CString& title, void* parentHandle, uint32_t width, uint32_t height, uint32_t flags);
@@ -42,8 +39,6 @@ public:
     // This window's part of the window procedure.
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-    static void setCursorApplier(TCursorApplier applier);
 
 protected:
     void _refreshClientArea() override;

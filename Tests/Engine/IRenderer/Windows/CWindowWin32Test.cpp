@@ -1,3 +1,4 @@
+#include "Engine/IInput/Windows/CWin32MouseCursor.h"
 #include "Engine/IRenderer/CWindowManager.h"
 #include "Engine/IRenderer/Windows/CWindowWin32.h"
 
@@ -40,12 +41,6 @@ void setAltDown(bool down)
     SetKeyboardState(keys);
 }
 
-uint32_t g_cursorApplications = 0;
-void countCursor()
-{
-    ++g_cursorApplications;
-}
-
 class CWindowWin32Test : public testing::Test
 {
 protected:
@@ -61,7 +56,7 @@ protected:
         m_window.reset();
         m_listener.reset();
         setAltDown(false);
-        CWindowWin32::setCursorApplier(nullptr);
+        CWin32MouseCursor::setCursorType(CWin32MouseCursor::C_CURSOR_ARROW);
         pumpThread();
     }
 
@@ -261,15 +256,23 @@ TEST_F(CWindowWin32Test, WindowPositionChangesCallMoveAndResizeOnlyWhenNeeded)
 TEST_F(CWindowWin32Test, FocusActivationAndCursor)
 {
     open();
-    CWindowWin32::setCursorApplier(countCursor);
-    g_cursorApplications = 0;
+    HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
+    HCURSOR cross = LoadCursorA(nullptr, IDC_CROSS);
+    HCURSOR wait = LoadCursorA(nullptr, IDC_WAIT);
+    // Focus and cursor requests re-apply the engine's cursor setting.
+    CWin32MouseCursor::setCursorType(CWin32MouseCursor::C_CURSOR_CROSS);
+    SetCursor(arrow);
     send(WM_SETFOCUS, 0, 0);
     EXPECT_TRUE(m_window->isFocused());
+    EXPECT_EQ(GetCursor(), cross);
+    CWin32MouseCursor::setCursorType(CWin32MouseCursor::C_CURSOR_WAIT);
     send(WM_SETCURSOR, reinterpret_cast<WPARAM>(hwnd()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(GetCursor(), wait);
+    CWin32MouseCursor::setCursorType(CWin32MouseCursor::C_CURSOR_ARROW);
     send(WM_KILLFOCUS, 0, 0);
     EXPECT_FALSE(m_window->isFocused());
+    EXPECT_EQ(GetCursor(), wait);
     EXPECT_EQ(m_trace, (TTrace{"focusgained", "setcursor", "focuslost"}));
-    EXPECT_EQ(g_cursorApplications, 2u);
 
     send(WM_ACTIVATE, WA_ACTIVE, 0);
     EXPECT_TRUE(m_window->isActive());
