@@ -2,8 +2,13 @@
 
 #include "Engine/IKernel/CException.h"
 #include "Engine/IKernel/CLog.h"
+#include "Engine/IKernel/IKernel.h"
 #include "Engine/IKernel/Maths/CFastMath.h"
+#include "Engine/IKernel/Maths/CSIMD.h"
+#include "Engine/IKernel/Resources/Procedural/CFractalNoise.h"
+#include "Engine/IKernel/Resources/Procedural/CValueNoise.h"
 #include "Engine/IKernel/System/CProcess.h"
+#include "Engine/IKernel/System/CTimer.h"
 
 #include <cmath>
 
@@ -114,7 +119,91 @@ const char* roundingText(CProcess::TRounding rounding)
     }
 }
 
+float fractalSum(const CFractalNoise& noise, float x, float y, float z)
+{
+    TNoiseFunction basis = noise.getBasis();
+    float value = 0.0f;
+    float amplitude = 1.0f;
+    for (uint32_t octave = 0; octave < noise.getOctaveCount(); ++octave)
+    {
+        value += amplitude * basis(x, y, z);
+        x *= noise.getLacunarity();
+        y *= noise.getLacunarity();
+        z *= noise.getLacunarity();
+        amplitude *= noise.getGain();
+    }
+    return value;
+}
+
+// Single precision, as the engine's noise is evaluated.
+const float simdPoints[4][3] = {
+    {5.693838596343994f, -3.8651692867279053f, -2.2037415504455566f},
+    {6.46107292175293f, -8.302560806274414f, -4.236884593963623f},
+    {-6.161381721496582f, 9.9969482421875f, -3.233436346054077f},
+    {1.5359961986541748f, 9.56114387512207f, -4.214911460876465f},
+};
+const float simdReferences[4] = {-0.07825f, -0.082621f, 0.191137f, -0.080354f};
+
+bool simdNoiseMatches()
+{
+    float scalar[4];
+    for (int i = 0; i < 4; ++i)
+        scalar[i] = CValueNoise::noise(simdPoints[i][0], simdPoints[i][1], simdPoints[i][2]);
+    // Lanes 0 to 3 hold the points in reverse order.
+    __m128 x = _mm_setr_ps(simdPoints[3][0], simdPoints[2][0], simdPoints[1][0], simdPoints[0][0]);
+    __m128 y = _mm_setr_ps(simdPoints[3][1], simdPoints[2][1], simdPoints[1][1], simdPoints[0][1]);
+    __m128 z = _mm_setr_ps(simdPoints[3][2], simdPoints[2][2], simdPoints[1][2], simdPoints[0][2]);
+    SVector4 lanes;
+    CValueNoise::noise4Store(x, y, z, lanes.lane);
+    log("SIMD Noise test\n");
+    log("  Expected: %f %f %f %f\n", scalar[0], scalar[1], scalar[2], scalar[3]);
+    log("  Got:      %f %f %f %f\n", lanes.lane[3], lanes.lane[2], lanes.lane[1], lanes.lane[0]);
+    for (int i = 0; i < 4; ++i)
+        if (std::fabs(scalar[i] - lanes.lane[3 - i]) >= 0.001f || std::fabs(scalar[i] - simdReferences[i]) >= 0.001f)
+            return false;
+    return true;
+}
+
 } // namespace
+
+void CKernelChecks::runBenchmark()
+{
+    CFractalNoise noise;
+    uint64_t start = CTimer::readCounter();
+    int32_t points = 0;
+    float sum = 0.0f;
+    float z = 0.0f;
+    while (CTimer::secondsBetween(start, CTimer::readCounter()) <= 0.05)
+    {
+        float x = 0.0f;
+        for (int i = 0; i < 100; ++i)
+        {
+            sum += fractalSum(noise, x, 0.5812f, z);
+            x += 0.001f;
+        }
+        z += 0.001f;
+        ++points;
+    }
+    log("Raw monocore performance: %d points [%.3f]\n", points, static_cast<double>(sum));
+}
+
+void CKernelChecks::runSIMDNoiseTest()
+{
+    try
+    {
+        if (simdNoiseMatches())
+        {
+            log("SIMD Noise test success!\n");
+            IKernel::setSIMDNoiseVerified(true);
+        }
+        else
+            logLevel(2, "SIMD noise implementation does not yield expected values\n");
+    }
+    catch (...)
+    {
+        log("SIMD noise test failed\n");
+    }
+}
 
 void CKernelChecks::reportFloatingPointControl()
 {

@@ -1,6 +1,9 @@
 #include "Engine/IKernel/CLog.h"
 
 #include "Engine/IKernel/IKernel.h"
+#include "Engine/IKernel/System/CFileName.h"
+#include "Engine/IKernel/System/CFileSystem.h"
+#include "Engine/IKernel/System/CFileUtils.h"
 #include "Engine/IKernel/System/CSystem.h"
 #include "Engine/IKernel/System/CSystemServices.h"
 #include "Engine/IKernel/System/CTimer.h"
@@ -64,6 +67,15 @@ void composeDefaultName(char* out)
 }
 
 const char cannotOpenMessage[] = "Cannot open log file !\n";
+
+// The full path of a log name; without the alias table (before the kernel
+// install) names cannot be resolved and are taken as they stand.
+CString resolveLogPath(const char* name)
+{
+    if (!CFileUtils::hasAliasArray())
+        return CString(name);
+    return CFileSystem::toNativePath(CFileName(name).getFullPath());
+}
 
 } // namespace
 
@@ -353,18 +365,22 @@ void CLog::_writeHeader(FILE* file) const
 
 void CLog::reopen(const char* name)
 {
+    char composed[256];
+    if (!name)
+        composeDefaultName(composed);
+    else if (strchr(name, '\\') || strchr(name, '/'))
+        snprintf(composed, sizeof(composed), "%s", name);
+    else
+        composeName(composed, name);
+    // Resolved before the file lock is taken: a bad name throws, and a throw logs.
+    CString resolved = resolveLogPath(composed);
     CCriticalSectionLock lock(m_fileLock);
     if (m_file)
     {
         fclose(m_file);
         m_file = nullptr;
     }
-    if (!name)
-        composeDefaultName(m_fileName);
-    else if (strchr(name, '\\') || strchr(name, '/'))
-        snprintf(m_fileName, sizeof(m_fileName), "%s", name);
-    else
-        composeName(m_fileName, name);
+    snprintf(m_fileName, sizeof(m_fileName), "%s", resolved.c_str());
     remove(m_fileName);
     FILE* file = fopen(m_fileName, "a");
     if (file)

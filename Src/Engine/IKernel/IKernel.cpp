@@ -1,11 +1,90 @@
 #include "Engine/IKernel/IKernel.h"
 
+#include "Engine/IKernel/CException.h"
+#include "Engine/IKernel/CKernelChecks.h"
+#include "Engine/IKernel/CLog.h"
+#include "Engine/IKernel/Debug/CStackTrace.h"
+#include "Engine/IKernel/Patterns/CNameDictionary.h"
+#include "Engine/IKernel/Patterns/CNameManager.h"
+#include "Engine/IKernel/Resources/CFileResourceLocation.h"
+#include "Engine/IKernel/Resources/CProgress.h"
+#include "Engine/IKernel/Resources/CResourceLocationManager.h"
+#include "Engine/IKernel/Resources/Images/CImage.h"
+#include "Engine/IKernel/System/CFileName.h"
+#include "Engine/IKernel/System/CFileUtils.h"
+#include "Engine/IKernel/System/CMainThread.h"
+#include "Engine/IKernel/System/CModuleManager.h"
+#include "Engine/IKernel/System/CProcess.h"
+#include "Engine/IKernel/System/CProfiler.h"
+#include "Engine/IKernel/System/CSystem.h"
+#include "Engine/IKernel/System/CTaskManager.h"
+#include "Engine/IKernel/System/CTimer.h"
+
+#include <clocale>
 #include <cstring>
 
 namespace Tavrin {
 namespace Engine {
 
+namespace {
+
+double readTimerFrequency()
+{
+    CProcess::requestTimerResolution();
+    return static_cast<double>(CTimer::getCounterFrequency());
+}
+
+// The images the renderer's noise shaders sample; made once per install.
+CImage* permutationImage = nullptr;
+CImage* randomNoiseImage = nullptr;
+
+CImage* createPermutationImage()
+{
+    auto* image = new CImage(256, 1, C_PIXEL_FORMAT_L8);
+    uint8_t* pixels = image->getPixels();
+    for (uint32_t i = 0; i < 256 && pixels; ++i)
+        pixels[i] = static_cast<uint8_t>(i);
+    // A fixed shuffle, so that every run samples the same noise.
+    uint32_t state = 0x0BADF00D;
+    for (uint32_t i = 255; i > 0 && pixels; --i)
+    {
+        state = state * 1664525u + 1013904223u;
+        uint32_t j = (state >> 8) % (i + 1);
+        uint8_t swap = pixels[i];
+        pixels[i] = pixels[j];
+        pixels[j] = swap;
+    }
+    return image;
+}
+
+CImage* createRandomNoiseImage()
+{
+    auto* image = new CImage(64, 64, C_PIXEL_FORMAT_RGBA8);
+    uint8_t* pixels = image->getPixels();
+    uint32_t state = 0x2545F491;
+    for (uint64_t i = 0; pixels && i < image->getPixelBytes(); ++i)
+    {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        pixels[i] = static_cast<uint8_t>(state);
+    }
+    return image;
+}
+
+void releaseImage(CImage*& image)
+{
+    if (image)
+        image->release();
+    image = nullptr;
+}
+
+} // namespace
+
 uint32_t IKernel::s_installCount = 0;
+CArray<CString>* IKernel::s_arguments = nullptr;
+double IKernel::s_timerFrequency = readTimerFrequency();
+bool IKernel::s_simdNoiseVerified = false;
 CString IKernel::s_applicationName("Unknown Application");
 CString IKernel::s_applicationShortName;
 CString IKernel::s_executableFileName;
@@ -31,13 +110,121 @@ void IKernel::setExecutablePath(const char* fullPath, const char* currentDirecto
     else
     {
         s_executableFileName = fullPath;
-        s_executableFolder = currentDirectory;
+        s_executableFolder = currentDirectory ? currentDirectory : ".";
         s_executablePath = s_executableFolder + "/" + s_executableFileName;
     }
     const char* name = s_executableFileName.c_str();
     const char* dot = strrchr(name, '.');
     s_applicationShortName = dot ? s_executableFileName.left(static_cast<int32_t>(dot - name)) : s_executableFileName;
     s_applicationName = s_applicationShortName;
+}
+
+void IKernel::_gatherProcessFacts()
+{
+    s_arguments = new CArray<CString>();
+    CProcess::getArguments(*s_arguments);
+    s_processorCount = CProcess::getLogicalProcessorCount();
+    CString path = CProcess::getExecutablePath();
+    setExecutablePath(path.c_str(), CFileUtils::getCurrentDirectory().c_str());
+    CProcess::setEnvironmentVariable("MONO_PATH", s_runtimeLibraryPath.c_str());
+}
+
+void IKernel::_configureLog()
+{
+    setlocale(LC_ALL, "");
+    CProcess::setEnglishNumericLocale();
+    CProcess::initCommonControls();
+    CLog* log = getLog();
+    log->setMirrorToDebugger(true);
+    log->setWriteToFile(true);
+    log->setLowestLevel(1);
+}
+
+void IKernel::_startReports()
+{
+    CFileUtils::createDirectory(s_executableFolder);
+    CString stem = s_executableFolder + "/" + s_applicationShortName;
+    CFileName logName(stem + "_log.txt");
+    CFileName crashName(stem + "_crash.txt");
+    reopenLog(logName.getFullPath().c_str());
+    log("Installing IKernel\n");
+    log("Working directory is '%s'\n", CFileUtils::getCurrentDirectory().c_str());
+    CStackTrace::installCrashHandler(crashName.getFullPath().c_str());
+    if (CSystem::getFreeDiskSpaceMb() < 1.0f)
+        logLevel(2, "Low disk space: %s requires at least %.1f Mb of free disk space\n", s_applicationName.c_str(), 1.0);
+}
+
+void IKernel::_createGlobalObjects()
+{
+    new CProgress();
+    CTaskManager::setCurrent(new CTaskManager());
+    CNameManager::install();
+    CResourceLocation::registerCreator(internName("File"), CFileResourceLocation::create);
+    if (!CResourceLocationManager::getInstance())
+        CResourceLocationManager::setInstance(new CResourceLocationManager());
+    if (!CModuleManager::getCurrent())
+        CModuleManager::setCurrent(new CModuleManager());
+    if (!CMainThread::getMainThread())
+        CMainThread::setMainThread(new CMainThread());
+    permutationImage = createPermutationImage();
+    randomNoiseImage = createRandomNoiseImage();
+}
+
+void IKernel::_runStartupChecks()
+{
+    if (s_timerFrequency == 0.0)
+        s_timerFrequency = readTimerFrequency();
+    CKernelChecks::runBenchmark();
+    CKernelChecks::reportFloatingPointControl();
+    CKernelChecks::runFastConversionTests();
+    CKernelChecks::runSIMDNoiseTest();
+}
+
+void IKernel::install()
+{
+    if (++s_installCount > 1)
+        return;
+    _gatherProcessFacts();
+    s_applicationName = "Tavrin Application";
+    installLog();
+    CFileUtils::createAliasArray();
+    CProfiler::createLists();
+    _configureLog();
+    _startReports();
+    _createGlobalObjects();
+    _runStartupChecks();
+}
+
+void IKernel::_destroyGlobalObjects()
+{
+    releaseImage(permutationImage);
+    releaseImage(randomNoiseImage);
+    CProfiler::destroyLists();
+    CFileUtils::destroyAliasArray();
+    delete CTaskManager::getCurrent();
+    CTaskManager::setCurrent(nullptr);
+    delete CProgress::getCurrent();
+    delete CMainThread::getMainThread();
+    CNameManager::uninstall();
+    CResourceLocation::unregisterCreators();
+    delete CResourceLocationManager::getInstance();
+    CResourceLocationManager::setInstance(nullptr);
+    delete CModuleManager::getCurrent();
+    CModuleManager::setCurrent(nullptr);
+    clearNameDictionary();
+}
+
+void IKernel::uninstall()
+{
+    if (s_installCount == 0)
+        TAVRIN_THROW_AT(CInvalidOperationException, "Module has not been installed properly\n", "Engine/IKernel/IKernel", 529);
+    if (--s_installCount > 0)
+        return;
+    _destroyGlobalObjects();
+    log("IKernel uninstalled\n");
+    uninstallLog();
+    delete s_arguments;
+    s_arguments = nullptr;
 }
 
 } // namespace Engine

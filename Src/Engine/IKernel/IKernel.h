@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Engine/IKernel/Types/CArray.h"
 #include "Engine/IKernel/Types/CString.h"
 
 #include <cstdint>
@@ -7,10 +8,20 @@
 namespace Tavrin {
 namespace Engine {
 
-// The kernel module: process facts shared by every other part of the engine.
+// The kernel module: process facts shared by every other part of the engine,
+// and the install that starts the log, the crash handler and the managers.
 class IKernel
 {
 public:
+    // Reference counted: only the first install and the last uninstall work.
+    static void install();
+    static void uninstall();
+
+    static uint32_t getArgumentCount() { return s_arguments ? static_cast<uint32_t>(s_arguments->getCount()) : 0; }
+    static const CString& getArgument(uint32_t index) { return (*s_arguments)[index]; }
+    static double getTimerFrequency() { return s_timerFrequency; }
+    static bool isSIMDNoiseVerified() { return s_simdNoiseVerified; }
+    static void setSIMDNoiseVerified(bool verified) { s_simdNoiseVerified = verified; }
     static const CString& getApplicationName() { return s_applicationName; }
     static const CString& getApplicationShortName() { return s_applicationShortName; }
     static const CString& getExecutableFileName() { return s_executableFileName; }
@@ -32,7 +43,17 @@ public:
     static void setTestMode(bool enabled) { s_testMode = enabled; }
 
 protected:
+    static void _gatherProcessFacts();
+    static void _configureLog();
+    static void _startReports();
+    static void _createGlobalObjects();
+    static void _runStartupChecks();
+    static void _destroyGlobalObjects();
+
     static uint32_t s_installCount;
+    static CArray<CString>* s_arguments;
+    static double s_timerFrequency;
+    static bool s_simdNoiseVerified;
     static CString s_applicationName;
     static CString s_applicationShortName;
     static CString s_executableFileName;

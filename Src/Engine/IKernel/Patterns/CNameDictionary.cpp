@@ -86,5 +86,13 @@ CString nameText(uint32_t nameId)
     return result;
 }
 
+void clearNameDictionary()
+{
+    _SNameDictionary& dictionary = _dictionary();
+    dictionary.lock.lockExclusive();
+    dictionary.texts.clear();
+    dictionary.lock.unlockExclusive();
+}
+
 } // namespace Engine
 } // namespace Tavrin

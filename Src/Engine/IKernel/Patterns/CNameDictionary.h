@@ -16,6 +16,8 @@ uint32_t internName(const char* text);
 uint32_t internName(const CString& text);
 // A copy of the stored text; empty for 0, 0xFFFFFFFF and unknown IDs.
 CString nameText(uint32_t nameId);
+// Forgets every text (the kernel uninstall); IDs interned later store anew.
+void clearNameDictionary();
 
 } // namespace Engine
 } // namespace Tavrin

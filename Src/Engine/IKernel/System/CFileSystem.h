@@ -1,0 +1,39 @@
+#pragma once
+
+#include "Engine/IKernel/Types/CString.h"
+
+#include <cstdint>
+
+namespace Tavrin {
+namespace Engine {
+
+// The operating system's side of the file utilities: one implementation per
+// platform. Paths given here are resolved already (no aliases).
+class CFileSystem
+{
+public:
+    static constexpr int32_t C_DIRECTORY_READ = 0;
+    static constexpr int32_t C_DIRECTORY_NO_LENGTH = 1;
+    static constexpr int32_t C_DIRECTORY_UNREADABLE = 2;
+
+    // The current directory as the system spells it; one of the C_DIRECTORY_ codes.
+    static int32_t readCurrentDirectory(CString& directory);
+    // True when the directory was made or already is one.
+    static bool makeDirectory(const CString& path);
+    // Size and last modification (seconds since 1970 UTC) of a file or directory.
+    static bool queryStatus(const CString& path, uint64_t* size, uint64_t* modificationTime);
+    // The temporary folder, ending with a separator; never truncated.
+    static CString getTemporaryFolder();
+    // The running executable's full path; never truncated.
+    static CString getExecutablePath();
+    // The user's documents folder; false when the system has none to offer.
+    static bool getDocumentsFolder(CString& folder);
+    // The engine writes "\\" as its separator; this is the spelling the system takes.
+    static CString toNativePath(const CString& path);
+    static bool removeFile(const CString& path);
+    // Removes an empty directory.
+    static bool removeDirectory(const CString& path);
+};
+
+} // namespace Engine
+} // namespace Tavrin

@@ -1,0 +1,188 @@
+#include "Engine/IKernel/System/CFileSystem.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace Tavrin {
+namespace Engine {
+
+namespace {
+
+// Directories and links can be longer than PATH_MAX; this is where we give up.
+const size_t C_MAXIMUM_PATH = 1u << 20;
+
+bool isDirectory(const char* path)
+{
+    struct stat info;
+    return stat(path, &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// One value of ~/.config/user-dirs.dirs: KEY="$HOME/folder" or KEY="/absolute".
+bool readUserDirectory(const char* key, CString& value)
+{
+    const char* home = getenv("HOME");
+    const char* config = getenv("XDG_CONFIG_HOME");
+    CString file;
+    if (config && config[0] == '/')
+        file = CString(config) + "/user-dirs.dirs";
+    else if (home && home[0])
+        file = CString(home) + "/.config/user-dirs.dirs";
+    else
+        return false;
+    FILE* stream = fopen(file.c_str(), "r");
+    if (!stream)
+        return false;
+    bool found = false;
+    char line[4096];
+    size_t keyLength = strlen(key);
+    while (!found && fgets(line, sizeof(line), stream))
+    {
+        if (strncmp(line, key, keyLength) != 0 || line[keyLength] != '=' || line[keyLength + 1] != '"')
+            continue;
+        char* text = line + keyLength + 2;
+        char* close = strchr(text, '"');
+        if (!close)
+            continue;
+        *close = '\0';
+        if (strncmp(text, "$HOME", 5) == 0 && (text[5] == '/' || text[5] == '\0'))
+        {
+            // The home folder itself is how the file says "no such folder".
+            if (!home || !home[0] || text[5] == '\0' || strcmp(text + 5, "/") == 0)
+                continue;
+            value = CString(home) + (text + 5);
+        }
+        else if (text[0] == '/')
+            value = text;
+        else
+            continue;
+        found = true;
+    }
+    fclose(stream);
+    return found;
+}
+
+} // namespace
+
+int32_t CFileSystem::readCurrentDirectory(CString& directory)
+{
+    // POSIX has no length query: grow until the directory fits.
+    for (size_t size = 256; size <= C_MAXIMUM_PATH; size *= 2)
+    {
+        char* buffer = static_cast<char*>(malloc(size));
+        if (!buffer)
+            return C_DIRECTORY_NO_LENGTH;
+        if (getcwd(buffer, size))
+        {
+            directory.adopt(buffer, static_cast<int32_t>(strlen(buffer)));
+            return C_DIRECTORY_READ;
+        }
+        int error = errno;
+        free(buffer);
+        if (error != ERANGE)
+        {
+            errno = error;
+            return C_DIRECTORY_UNREADABLE;
+        }
+    }
+    return C_DIRECTORY_NO_LENGTH;
+}
+
+bool CFileSystem::makeDirectory(const CString& path)
+{
+    CString native = toNativePath(path);
+    if (mkdir(native.c_str(), 0777) == 0)
+        return true;
+    int error = errno;
+    if (error == EEXIST && isDirectory(native.c_str()))
+        return true;
+    errno = error;
+    return false;
+}
+
+bool CFileSystem::queryStatus(const CString& path, uint64_t* size, uint64_t* modificationTime)
+{
+    struct stat info;
+    if (path.isEmpty() || stat(toNativePath(path).c_str(), &info) != 0)
+        return false;
+    if (size)
+        *size = static_cast<uint64_t>(info.st_size);
+    if (modificationTime)
+        *modificationTime = static_cast<uint64_t>(info.st_mtime);
+    return true;
+}
+
+CString CFileSystem::getTemporaryFolder()
+{
+    const char* folder = getenv("TMPDIR");
+    CString result = folder && folder[0] ? folder : "/tmp";
+    // The Windows call ends its answer with a separator; so do we.
+    if (result[result.getLength() - 1] != '/')
+        result += "/";
+    return result;
+}
+
+CString CFileSystem::getExecutablePath()
+{
+    for (size_t size = 256; size <= C_MAXIMUM_PATH; size *= 2)
+    {
+        char* buffer = static_cast<char*>(malloc(size));
+        if (!buffer)
+            break;
+        ssize_t length = readlink("/proc/self/exe", buffer, size);
+        if (length < 0)
+        {
+            free(buffer);
+            break;
+        }
+        if (static_cast<size_t>(length) < size)
+        {
+            buffer[length] = '\0';
+            CString path;
+            path.adopt(buffer, static_cast<int32_t>(length));
+            return path;
+        }
+        free(buffer);
+    }
+    return CString();
+}
+
+bool CFileSystem::getDocumentsFolder(CString& folder)
+{
+    CString candidate;
+    if (readUserDirectory("XDG_DOCUMENTS_DIR", candidate) && isDirectory(candidate.c_str()))
+    {
+        folder = candidate;
+        return true;
+    }
+    const char* home = getenv("HOME");
+    if (!home || !home[0])
+        return false;
+    candidate = CString(home) + "/Documents";
+    if (!isDirectory(candidate.c_str()))
+        return false;
+    folder = candidate;
+    return true;
+}
+
+CString CFileSystem::toNativePath(const CString& path)
+{
+    return path.replace("\\", "/");
+}
+
+bool CFileSystem::removeFile(const CString& path)
+{
+    return unlink(toNativePath(path).c_str()) == 0;
+}
+
+bool CFileSystem::removeDirectory(const CString& path)
+{
+    return rmdir(toNativePath(path).c_str()) == 0;
+}
+
+} // namespace Engine
+} // namespace Tavrin

@@ -1,0 +1,135 @@
+#include "Engine/IKernel/System/CFileSystem.h"
+
+#include <cstdlib>
+#include <windows.h>
+#include <shlobj.h>
+
+namespace Tavrin {
+namespace Engine {
+
+namespace {
+
+// Far beyond what the ANSI calls can take; guards a growing buffer.
+const DWORD C_MAXIMUM_PATH = 32768;
+
+uint64_t toUnixSeconds(const FILETIME& time)
+{
+    uint64_t ticks = (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    // 100 ns ticks since 1601-01-01; 11644473600 s separate 1601 from 1970.
+    uint64_t seconds = ticks / 10000000ull;
+    return seconds >= 11644473600ull ? seconds - 11644473600ull : 0;
+}
+
+} // namespace
+
+int32_t CFileSystem::readCurrentDirectory(CString& directory)
+{
+    DWORD size = GetCurrentDirectoryA(0, nullptr);
+    if (size == 0)
+        return C_DIRECTORY_NO_LENGTH;
+    char* buffer = static_cast<char*>(malloc(size));
+    if (!buffer)
+        return C_DIRECTORY_NO_LENGTH;
+    DWORD length = GetCurrentDirectoryA(size, buffer);
+    // A larger answer means the directory changed since the length query.
+    if (length == 0 || length >= size)
+    {
+        free(buffer);
+        return C_DIRECTORY_UNREADABLE;
+    }
+    directory.adopt(buffer, static_cast<int32_t>(length));
+    return C_DIRECTORY_READ;
+}
+
+bool CFileSystem::makeDirectory(const CString& path)
+{
+    if (CreateDirectoryA(path.c_str(), nullptr))
+        return true;
+    DWORD error = GetLastError();
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (error == ERROR_ALREADY_EXISTS && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return true;
+    SetLastError(error);
+    return false;
+}
+
+bool CFileSystem::queryStatus(const CString& path, uint64_t* size, uint64_t* modificationTime)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (path.isEmpty() || !GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return false;
+    if (size)
+        *size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    if (modificationTime)
+        *modificationTime = toUnixSeconds(data.ftLastWriteTime);
+    return true;
+}
+
+CString CFileSystem::getTemporaryFolder()
+{
+    DWORD size = GetTempPathA(0, nullptr);
+    if (size == 0)
+        return CString();
+    char* buffer = static_cast<char*>(malloc(size + 1));
+    if (!buffer)
+        return CString();
+    DWORD length = GetTempPathA(size + 1, buffer);
+    if (length == 0 || length > size)
+    {
+        free(buffer);
+        return CString();
+    }
+    CString folder;
+    folder.adopt(buffer, static_cast<int32_t>(length));
+    return folder;
+}
+
+CString CFileSystem::getExecutablePath()
+{
+    for (DWORD size = 256; size <= C_MAXIMUM_PATH; size *= 2)
+    {
+        char* buffer = static_cast<char*>(malloc(size));
+        if (!buffer)
+            break;
+        DWORD length = GetModuleFileNameA(nullptr, buffer, size);
+        // A full buffer means the path was cut: try a larger one.
+        if (length > 0 && length < size)
+        {
+            CString path;
+            path.adopt(buffer, static_cast<int32_t>(length));
+            return path;
+        }
+        free(buffer);
+        if (length == 0)
+            break;
+    }
+    return CString();
+}
+
+bool CFileSystem::getDocumentsFolder(CString& folder)
+{
+    char buffer[MAX_PATH + 1] = {};
+    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, buffer)))
+        return false;
+    folder = buffer;
+    return !folder.isEmpty();
+}
+
+CString CFileSystem::toNativePath(const CString& path)
+{
+    return path;
+}
+
+bool CFileSystem::removeFile(const CString& path)
+{
+    return DeleteFileA(path.c_str()) != 0;
+}
+
+bool CFileSystem::removeDirectory(const CString& path)
+{
+    return RemoveDirectoryA(path.c_str()) != 0;
+}
+
+} // namespace Engine
+} // namespace Tavrin

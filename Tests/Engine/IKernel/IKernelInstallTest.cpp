@@ -1,0 +1,111 @@
+#include "Engine/IKernel/IKernel.h"
+
+#include "Engine/IKernel/CException.h"
+#include "Engine/IKernel/KernelTestSupport.h"
+#include "Engine/IKernel/Patterns/CNameManager.h"
+#include "Engine/IKernel/System/CMainThread.h"
+#include "Engine/IKernel/System/CTaskManager.h"
+
+#include <gtest/gtest.h>
+
+using namespace Tavrin::Engine;
+using namespace TavrinTest;
+
+namespace {
+
+std::string installedLogPath()
+{
+    return std::string(IKernel::getExecutableFolder().c_str()) + "/" + IKernel::getApplicationShortName().c_str() +
+           "_log.txt";
+}
+
+// Index of the first line at or after `from` matching the pattern, or -1.
+int findLine(const std::vector<std::string>& lines, const std::string& pattern, size_t from = 0)
+{
+    std::regex expression(pattern);
+    for (size_t i = from; i < lines.size(); ++i)
+        if (std::regex_match(lines[i], expression))
+            return static_cast<int>(i);
+    return -1;
+}
+
+TEST(IKernelInstall, LogHoldsTheStartUpChecksInOrderAndEveryLineIsPrefixed)
+{
+    CKernelFactsGuard facts;
+    IKernel::install();
+    EXPECT_EQ(IKernel::getInstallCount(), 1u);
+    EXPECT_TRUE(CNameManager::isInstalled());
+    EXPECT_NE(CMainThread::getMainThread(), nullptr);
+    EXPECT_NE(CTaskManager::getCurrent(), nullptr);
+    EXPECT_GE(IKernel::getArgumentCount(), 1u);
+    EXPECT_TRUE(IKernel::isSIMDNoiseVerified());
+    std::string path = installedLogPath();
+    IKernel::uninstall();
+    EXPECT_EQ(IKernel::getInstallCount(), 0u);
+    EXPECT_FALSE(CNameManager::isInstalled());
+    EXPECT_EQ(CMainThread::getMainThread(), nullptr);
+
+    std::vector<std::string> lines = splitLines(readText(path));
+    ASSERT_GT(lines.size(), 20u) << path;
+    EXPECT_EQ(lines[0], std::string(76, '='));
+    EXPECT_EQ(lines[1].rfind("Log file of '", 0), 0u);
+    const char* const prefix = R"(\[ *\d+\.\d{3} s, +\d+ / +\d+\] )";
+    // Each line in the order the install writes it.
+    const std::vector<std::string> expected = {
+        R"(Free disk space: \d+\.\d Mb)",
+        R"(Total disk space: \d+\.\d Mb)",
+        R"(System time is .*)",
+        prefix + std::string("Installing IKernel"),
+        prefix + std::string("Working directory is '.+'"),
+        prefix + std::string(R"(Raw monocore performance: \d+ points \[-?\d+\.\d{3}\])"),
+        prefix + std::string("x87 FPU Flags"),
+        prefix + std::string("Precision Control: .+"),
+        prefix + std::string("Rounding Control: Round to nearest"),
+        prefix + std::string("Fast operations tests: passed"),
+        prefix + std::string("SIMD Noise test"),
+        prefix + std::string("  Expected: -0\\.078\\d+ -0\\.082\\d+ 0\\.191\\d+ -0\\.080\\d+"),
+        prefix + std::string("  Got:      -0\\.078\\d+ -0\\.082\\d+ 0\\.191\\d+ -0\\.080\\d+"),
+        prefix + std::string("SIMD Noise test success!"),
+        prefix + std::string("IKernel uninstalled"),
+    };
+    int at = 0;
+    for (const std::string& pattern : expected)
+    {
+        int found = findLine(lines, pattern, static_cast<size_t>(at));
+        ASSERT_GE(found, 0) << "missing, or out of order: " << pattern;
+        at = found + 1;
+    }
+    // Past the header, every line comes through the log and has its prefix.
+    int first = findLine(lines, prefix + std::string("Installing IKernel"));
+    for (size_t i = static_cast<size_t>(first); i < lines.size(); ++i)
+        EXPECT_TRUE(std::regex_search(lines[i], std::regex(std::string("^") + prefix))) << lines[i];
+}
+
+TEST(IKernelInstall, OnlyTheFirstInstallAndLastUninstallWorkAndAnExtraUninstallThrows)
+{
+    CKernelFactsGuard facts;
+    IKernel::install();
+    IKernel::install();
+    EXPECT_EQ(IKernel::getInstallCount(), 2u);
+    CMainThread* mainThread = CMainThread::getMainThread();
+    IKernel::uninstall();
+    EXPECT_EQ(IKernel::getInstallCount(), 1u);
+    EXPECT_EQ(CMainThread::getMainThread(), mainThread);
+    EXPECT_NE(getLog(), nullptr);
+    IKernel::uninstall();
+    EXPECT_EQ(getLog(), nullptr);
+    try
+    {
+        IKernel::uninstall();
+        FAIL() << "a third uninstall must throw";
+    }
+    catch (const CInvalidOperationException& exception)
+    {
+        EXPECT_STREQ(exception.getDetails().c_str(), "Module has not been installed properly\n");
+        EXPECT_STREQ(exception.getFile().c_str(), "Engine/IKernel/IKernel");
+        EXPECT_EQ(exception.getLine(), 529);
+    }
+    EXPECT_EQ(IKernel::getInstallCount(), 0u);
+}
+
+} // namespace
