@@ -13,4 +13,10 @@ tavrin_wine_prefix() {
     "$WINE64" wineboot --init >/dev/null 2>&1 || true
     "${WINE64%64}server" -w 2>/dev/null || wineserver -w 2>/dev/null || true
   fi
+  # Without an X display Wine falls back to its null display driver, so the
+  # window tests run headless while the GUI still shows under X or xvfb.
+  if ! grep -q '^"Graphics"="x11,null"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+    "$WINE64" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11,null /f >/dev/null 2>&1 || true
+    "${WINE64%64}server" -w 2>/dev/null || wineserver -w 2>/dev/null || true
+  fi
 }

@@ -1,0 +1,170 @@
+#include "Engine/IRenderer/CWindow.h"
+
+#include "Engine/IKernel/CException.h"
+
+#include <cstdint>
+
+namespace Tavrin {
+namespace Engine {
+
+namespace {
+const char* const C_SOURCE = "Engine/IRenderer/Windows/CWindow";
+}
+
+CWindow::CWindow(const CString& title, void* parentHandle, uint32_t width, uint32_t height, uint32_t flags)
+    : m_handle(nullptr), m_parentHandle(parentHandle), m_title(title), m_width(width), m_height(height),
+      m_clientWidth(width), m_clientHeight(height), m_active(false), m_flags(flags), m_closed(true), m_x(0), m_y(0),
+      m_clientX(0), m_clientY(0), m_focused(false), m_visible(true)
+{
+}
+
+CWindow::~CWindow()
+{
+    removeAllListeners();
+    m_swapChain.reset();
+}
+
+void CWindow::onMove(int32_t x, int32_t y)
+{
+    m_x = x;
+    m_y = y;
+    _refreshClientArea();
+    _forEachListener([&](CWindowEventListener* listener) { listener->onMove(this, x, y); });
+}
+
+void CWindow::onResize(uint32_t width, uint32_t height)
+{
+    m_width = width;
+    m_height = height;
+    _refreshClientArea();
+    if (m_swapChain)
+        m_swapChain->resize(m_clientWidth, m_clientHeight);
+    _forEachListener([&](CWindowEventListener* listener) { listener->onResize(this, width, height); });
+}
+
+void CWindow::onChar(const SWindowEvent& event)
+{
+    // Observers get their own copy: they may keep or change it.
+    SWindowEvent copy(event);
+    notify(static_cast<uint64_t>(reinterpret_cast<uintptr_t>(&copy)));
+    _forEachListener([&](CWindowEventListener* listener) { listener->onChar(this, event); });
+}
+
+void CWindow::onKeyDown(const SWindowEvent& event)
+{
+    _forEachListener([&](CWindowEventListener* listener) { listener->onKeyDown(this, event); });
+}
+
+void CWindow::onKeyUp(const SWindowEvent& event)
+{
+    _forEachListener([&](CWindowEventListener* listener) { listener->onKeyUp(this, event); });
+}
+
+void CWindow::onMouseWheel(float delta)
+{
+    _forEachListener([&](CWindowEventListener* listener) { listener->onMouseWheel(this, delta); });
+}
+
+void CWindow::onMouseMove(uint16_t x, uint16_t y)
+{
+    _forEachListener([&](CWindowEventListener* listener) { listener->onMouseMove(this, x, y); });
+}
+
+void CWindow::onMouseButtonDown(uint32_t button, uint16_t x, uint16_t y)
+{
+    _forEachListener([&](CWindowEventListener* listener) { listener->onMouseButtonDown(this, button, x, y); });
+}
+
+void CWindow::onMouseButtonUp(uint32_t button, uint16_t x, uint16_t y)
+{
+    _forEachListener([&](CWindowEventListener* listener) { listener->onMouseButtonUp(this, button, x, y); });
+}
+
+void CWindow::onFocusGained()
+{
+    m_focused = true;
+    _applyCursor();
+    _forEachListener([&](CWindowEventListener* listener) { listener->onFocusGained(this); });
+}
+
+void CWindow::onFocusLost()
+{
+    m_focused = false;
+    _forEachListener([&](CWindowEventListener* listener) { listener->onFocusLost(this); });
+}
+
+void CWindow::onSetCursor()
+{
+    _applyCursor();
+    _forEachListener([&](CWindowEventListener* listener) { listener->onSetCursor(this); });
+}
+
+void CWindow::setSize(uint32_t width, uint32_t height)
+{
+    m_width = width;
+    m_height = height;
+}
+
+void CWindow::setTitle(const CString& title)
+{
+    m_title = title;
+}
+
+void CWindow::setPosition(int32_t x, int32_t y)
+{
+    m_x = x;
+    m_y = y;
+}
+
+void CWindow::createSwapChain(CRenderer* renderer)
+{
+    if (!renderer)
+        TAVRIN_THROW(CInvalidArgumentException, "Cannot create a swap chain without a renderer\n", C_SOURCE);
+    _createNativeWindow();
+    if (m_swapChain)
+        return;
+    SSwapChainDescription description;
+    description.name = "CWindow Default SwapChain";
+    description.window = m_handle;
+    description.width = m_clientWidth;
+    description.height = m_clientHeight;
+    description.colourFormat = C_SWAP_CHAIN_COLOUR_FORMAT;
+    description.depthFormat = C_SWAP_CHAIN_DEPTH_FORMAT;
+    description.options[0] = (m_flags & C_WINDOW_SWAP_CHAIN_OPTION_1) != 0;
+    description.options[1] = (m_flags & C_WINDOW_SWAP_CHAIN_OPTION_2) != 0;
+    description.options[2] = (m_flags & C_WINDOW_SWAP_CHAIN_OPTION_3) != 0;
+    m_swapChain = renderer->createSwapChain(description);
+}
+
+void CWindow::addListener(CWindowEventListener* listener)
+{
+    if (!listener)
+        TAVRIN_THROW_AT(CInvalidArgumentException, "Cannot register null listener\n", C_SOURCE, 339);
+    m_listeners.add(CManagedPtr<CWindowEventListener>(listener));
+}
+
+void CWindow::removeListener(CWindowEventListener* listener)
+{
+    if (!listener)
+        TAVRIN_THROW_AT(CInvalidArgumentException, "Cannot unregister null listener\n", C_SOURCE, 348);
+    for (uint64_t i = 0; i < m_listeners.getCount(); ++i)
+    {
+        if (m_listeners[i] != listener)
+            continue;
+        // The reference goes only after the list is consistent again.
+        CManagedPtr<CWindowEventListener> removed = m_listeners[i];
+        m_listeners.removeAt(i);
+        return;
+    }
+    TAVRIN_THROW_AT(CInvalidOperationException, "Could not find registered listener\n", C_SOURCE, 357);
+}
+
+void CWindow::removeAllListeners()
+{
+    // Releasing may run a listener's destructor; it must see an empty list.
+    CArray<CManagedPtr<CWindowEventListener>> released(m_listeners);
+    m_listeners.clear();
+}
+
+} // namespace Engine
+} // namespace Tavrin
