@@ -1,5 +1,7 @@
 #include "Engine/IKernel/Resources/Procedural/CFractalNoise.h"
 
+#include "Engine/IKernel/IKernel.h"
+
 #include "Engine/IKernel/CException.h"
 #include "Engine/IKernel/Maths/CSIMD.h"
 
@@ -144,7 +146,9 @@ __m128 CFractalNoise::getValue4(__m128 x, __m128 y, __m128 z) const
     for (uint32_t i = 0; i < m_octaveCount; ++i)
     {
         __m128 basis;
-        if (m_basis4)
+        // The four-lane basis only once the start-up check found it agrees
+        // with the scalar one on this machine.
+        if (m_basis4 && IKernel::isSIMDNoiseVerified())
             basis = m_basis4(x, y, z);
         else
         {

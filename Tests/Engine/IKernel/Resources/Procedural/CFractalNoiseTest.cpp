@@ -1,5 +1,7 @@
 #include "Engine/IKernel/Resources/Procedural/CFractalNoise.h"
 
+#include "Engine/IKernel/IKernel.h"
+
 #include "Engine/IKernel/CException.h"
 #include "Engine/IKernel/Maths/CSIMD.h"
 #include "Engine/IKernel/Resources/Procedural/CNoiseBasis.h"
@@ -200,8 +202,12 @@ TEST(CFractalNoise, FourPointsAtOnceMatchFourSingleEvaluations)
 {
     std::mt19937 random(5);
     std::uniform_real_distribution<float> range(-20.0f, 20.0f);
+    // Both the four-lane basis (once verified) and the lane-by-lane fallback.
+    bool wasVerified = IKernel::isSIMDNoiseVerified();
+    for (bool verified : {false, true})
     for (uint32_t type : {4u, 1u, 2u})
     {
+        IKernel::setSIMDNoiseVerified(verified);
         CFractalNoise noise;
         setType(noise, type);
         for (int round = 0; round < 50; ++round)
@@ -218,6 +224,7 @@ TEST(CFractalNoise, FourPointsAtOnceMatchFourSingleEvaluations)
                 ASSERT_NEAR(lane(values, i), noise.getValue(x.lane[i], y.lane[i], z.lane[i]), 1e-5) << type;
         }
     }
+    IKernel::setSIMDNoiseVerified(wasVerified);
 }
 
 TEST(CFractalNoise, EveryBasisIsDeterministicBoundedAndVaried)
