@@ -19,8 +19,18 @@ function(tavrin_platform_sources out_var dir)
   set(${out_var} "${_kept}" PARENT_SCOPE)
 endfunction()
 
+# A fault becomes an exception thrown as if the faulting instruction had made
+# a call (Debug/*/CCrashHandler.cpp): trapping instructions need unwind
+# entries of their own in every function that can be unwound through. Only
+# the engine and its tests pay for that; code merely using inline engine
+# headers (the benchmarks) keeps its ordinary optimisation.
+function(tavrin_unwind_through_faults target)
+  target_compile_options(${target} PRIVATE -fnon-call-exceptions)
+endfunction()
+
 function(tavrin_add_module name dir)
   tavrin_platform_sources(_sources "${dir}")
   add_library(${name} STATIC ${_sources})
   target_include_directories(${name} PUBLIC "${PROJECT_SOURCE_DIR}/Src")
+  tavrin_unwind_through_faults(${name})
 endfunction()

@@ -5,6 +5,7 @@ set(TAVRIN_TEST_SUPPORT "${PROJECT_SOURCE_DIR}/Tests/Support")
 function(_tavrin_test_target name)
   target_include_directories(${name} PRIVATE "${PROJECT_SOURCE_DIR}/Src" "${PROJECT_SOURCE_DIR}/Tests")
   target_link_libraries(${name} PRIVATE gtest Threads::Threads)
+  tavrin_unwind_through_faults(${name})
   # Under Wine the emulator set by the toolchain file launches the program.
   add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
   set_tests_properties(${name} PROPERTIES TIMEOUT 900)
