@@ -116,6 +116,22 @@ int front()
     return 0;
 }
 
+// Which window is in front and which has the focus in the window's thread.
+int focusInfo(const char* title)
+{
+    HWND window = findWindow(title);
+    char text[256] = "";
+    GetWindowTextA(GetForegroundWindow(), text, sizeof(text));
+    printf("foreground=%s\n", text);
+    if (!window)
+        return 1;
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+    printf("active=%d\nfocus=%d\n", info.hwndActive == window ? 1 : 0, info.hwndFocus == window ? 1 : 0);
+    return 0;
+}
+
 int closeWindow(const char* title)
 {
     HWND window = findWindow(title);
@@ -140,10 +156,12 @@ int main(int argc, char** argv)
         result = centre(atoi(argv[2]));
     else if (argc == 2 && !strcmp(argv[1], "front"))
         result = front();
+    else if (argc == 3 && !strcmp(argv[1], "focus"))
+        result = focusInfo(argv[2]);
     else if (argc == 3 && !strcmp(argv[1], "close"))
         result = closeWindow(argv[2]);
     else
-        fprintf(stderr, "usage: keyscout_probe info | text | window TITLE | centre ID | front | close TITLE\n");
+        fprintf(stderr, "usage: keyscout_probe info | text | window TITLE | centre ID | front | focus TITLE | close TITLE\n");
     fflush(stdout);
     return result;
 }
