@@ -17,11 +17,11 @@ class CDetectionRun
 {
 public:
     static const char* const C_WINDOW_TITLE;
-    static const uint32_t C_WINDOW_WIDTH = 320;
-    static const uint32_t C_WINDOW_HEIGHT = 100;
+    static constexpr uint32_t C_WINDOW_WIDTH = 320;
+    static constexpr uint32_t C_WINDOW_HEIGHT = 100;
     // Centred, with caption, system menu and sizing frame.
-    static const uint32_t C_WINDOW_FLAGS = 68;
-    static const uint32_t C_POLL_MILLISECONDS = 10;
+    static constexpr uint32_t C_WINDOW_FLAGS = 68;
+    static constexpr uint32_t C_POLL_MILLISECONDS = 10;
 
     CDetectionRun(CKeyscout& application, CDetectionFrontEnd& frontEnd);
     CDetectionRun(const CDetectionRun&) = delete;

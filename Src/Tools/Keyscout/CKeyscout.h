@@ -19,8 +19,8 @@ class CDetectionFrontEnd;
 class CKeyscout : public Tavrin::Engine::CWindowEventListener
 {
 public:
-    static const uint32_t C_SLOT_COUNT = 2;
-    static const uint32_t C_NO_SELECTION = 0xFFFFFFFFu;
+    static constexpr uint32_t C_SLOT_COUNT = 2;
+    static constexpr uint32_t C_NO_SELECTION = 0xFFFFFFFFu;
 
     // The platform's input manager.
     CKeyscout();

@@ -78,6 +78,13 @@ class CScriptedInputManager : public CNullInputManager
 public:
     explicit CScriptedInputManager(TTrace& trace) : m_trace(trace) {}
 
+    void update(float dt) override
+    {
+        CInputManager::update(dt);
+        if (m_onUpdate)
+            m_onUpdate();
+    }
+
     void enumerateJoysticks(CArray<SJoystickDescriptor>& out) override
     {
         for (const std::string& id : m_padIds)
@@ -116,6 +123,8 @@ public:
     bool m_hasMouse = true;
     // The window handle of every device request.
     std::vector<void*> m_handles;
+    // Called after every poll of the devices.
+    std::function<void()> m_onUpdate;
 
 private:
     TTrace& m_trace;

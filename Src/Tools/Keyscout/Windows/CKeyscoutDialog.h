@@ -15,7 +15,7 @@ class CKeyscoutDialog : public CDetectionFrontEnd
 {
 public:
     // The most joysticks a combo box lists.
-    static const uint32_t C_MAX_LISTED_JOYSTICKS = 16;
+    static constexpr uint32_t C_MAX_LISTED_JOYSTICKS = 16;
     static const char* const C_PROMPT;
 
     CKeyscoutDialog(HWND dialog, CKeyscout& application);
