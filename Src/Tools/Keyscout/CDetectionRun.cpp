@@ -1,0 +1,108 @@
+#include "Tools/Keyscout/CDetectionRun.h"
+
+#include "Engine/IKernel/CException.h"
+#include "Engine/IKernel/System/CTimer.h"
+#include "Engine/IRenderer/CWindowManager.h"
+#include "Tools/Keyscout/CDetectionFrontEnd.h"
+#include "Tools/Keyscout/CKeyscout.h"
+
+using namespace Tavrin::Engine;
+
+const char* const CDetectionRun::C_WINDOW_TITLE = "Press one or many keys..";
+
+namespace {
+const float C_TIME_STEP = 0.01f;
+} // namespace
+
+CDetectionRun::CDetectionRun(CKeyscout& application, CDetectionFrontEnd& frontEnd)
+    : m_application(application), m_frontEnd(frontEnd)
+{
+}
+
+CString CDetectionRun::execute()
+{
+    _openWindow();
+    _createDevices();
+    m_frontEnd.onDetectionStarted();
+    // No key aborts a run: only letting go of everything or closing ends it.
+    m_application.getMapper()->startDetection(CArray<TKeyCode>());
+    while (!_isOver())
+    {
+        _poll();
+        if (m_application.getWindow()->isClosed())
+            break;
+    }
+    CString result = _takeResult();
+    m_frontEnd.onDetectionFinished(result);
+    // The last reference: an open native window is asked to close, and the
+    // application's listener reference goes with the window.
+    m_application.setWindow(CManagedPtr<CWindow>());
+    _releaseDevices();
+    return result;
+}
+
+void CDetectionRun::_openWindow()
+{
+    CWindowManager* manager = CWindowManager::getDefault();
+    if (!manager)
+        TAVRIN_THROW(CInvalidOperationException, "No default window manager\n", "Tools/Keyscout/CDetectionRun");
+    m_application.setWindow(manager->createWindow(CString(C_WINDOW_TITLE), C_WINDOW_WIDTH, C_WINDOW_HEIGHT, C_WINDOW_FLAGS));
+    CWindow* window = m_application.getWindow();
+    window->show();
+    window->addListener(&m_application);
+}
+
+void CDetectionRun::_createDevices()
+{
+    CInputManager* input = m_application.getInputManager();
+    void* handle = m_application.getWindow()->getHandle();
+    const CArray<SJoystickDescriptor>& joysticks = m_application.getJoysticks();
+    for (uint32_t slot = 0; slot < CKeyscout::C_SLOT_COUNT; ++slot)
+    {
+        uint32_t index = m_application.getJoystickSelection(slot);
+        // A selection past the list (a stale or foreign index) is no choice.
+        if (index == CKeyscout::C_NO_SELECTION || index >= joysticks.getCount())
+            continue;
+        m_joysticks[slot] = input->createJoystick(handle, joysticks[index], 1);
+    }
+    m_mouse = input->createMouse(handle, 1);
+}
+
+bool CDetectionRun::_isOver() const
+{
+    return m_application.getWindow()->isClosed() || m_application.getMapper()->getDetectionState() <= CInputMapper::Finished;
+}
+
+void CDetectionRun::_poll()
+{
+    CInputMapper* mapper = m_application.getMapper();
+    CTimer::sleepMilliseconds(C_POLL_MILLISECONDS);
+    m_application.getInputManager()->update(C_TIME_STEP);
+    // Keys and mouse buttons reach the mapper through the listener here.
+    m_application.getWindow()->processMessages();
+    mapper->update(C_TIME_STEP);
+    // Without a mouse device there is neither motion nor wheel to read.
+    if (m_mouse)
+    {
+        if (!m_application.getExcludeMouseMovements())
+            mapper->feedMouseMotion(static_cast<float>(m_mouse->getDeltaX()), static_cast<float>(m_mouse->getDeltaY()));
+        mapper->feedMouseWheel(m_mouse->getWheel());
+    }
+    for (uint32_t slot = 0; slot < CKeyscout::C_SLOT_COUNT; ++slot)
+        if (m_joysticks[slot])
+            mapper->feedJoystick(slot, *m_joysticks[slot]);
+}
+
+CString CDetectionRun::_takeResult()
+{
+    CInputMapper* mapper = m_application.getMapper();
+    CArray<TKeyCode> keys = mapper->takeDetectedKeys();
+    return mapper->formatKeys(keys, CString("+"));
+}
+
+void CDetectionRun::_releaseDevices()
+{
+    m_mouse.reset();
+    m_joysticks[1].reset();
+    m_joysticks[0].reset();
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "Tools/Keyscout/CDetectionFrontEnd.h"
+
+#include <windows.h>
+
+#include <cstdint>
+
+class CKeyscout;
+
+// Dialog 101: the joystick choices, the mouse-motion box, the button that
+// starts a run and the line that shows its result. During a run it is the
+// run's front end: disabled and hidden until the result comes back.
+class CKeyscoutDialog : public CDetectionFrontEnd
+{
+public:
+    // The most joysticks a combo box lists.
+    static constexpr uint32_t C_MAX_LISTED_JOYSTICKS = 16;
+    static const char* const C_PROMPT;
+
+    CKeyscoutDialog(HWND dialog, CKeyscout& application);
+
+    // The dialog procedure; lParam of WM_INITDIALOG is the application.
+    static INT_PTR CALLBACK dialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+    // Prompt, ticked box, and the joysticks found now in both combo boxes.
+    void initialise();
+    // The combo-box selections and the box into the application.
+    void readSelections();
+    // Reads the selections and runs one detection.
+    void detect();
+
+    void onDetectionStarted() override;
+    void onDetectionFinished(const Tavrin::Engine::CString& result) override;
+
+private:
+    static INT_PTR _onCommand(HWND dialog, WPARAM wParam);
+    LRESULT _send(int control, UINT message, WPARAM wParam, LPARAM lParam) const;
+
+    HWND m_dialog;
+    CKeyscout& m_application;
+};

@@ -1,0 +1,232 @@
+#include "Tools/Keyscout/CDetectionRun.h"
+
+#include "Engine/IKernel/CException.h"
+#include "Tools/Keyscout/CKeyscout.h"
+#include "Tools/Keyscout/KeyscoutTestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace Tavrin::Engine;
+using namespace KeyscoutTesting;
+
+namespace {
+
+class CDetectionRunTest : public testing::Test
+{
+protected:
+    CDetectionRunTest()
+        : m_windows(m_trace), m_input(new CScriptedInputManager(m_trace)),
+          m_application(CManagedPtr<CInputManager>::adopt(m_input))
+    {
+    }
+
+    TKeyCode code(const char* name) const { return m_application.getMapper()->findKeyCode(CString(name)); }
+
+    // Runs one detection; devices are bound to the window the run opened.
+    std::string run()
+    {
+        CRecordingFrontEnd frontEnd(m_trace);
+        CString result = m_application.detectKeys(frontEnd);
+        return result.c_str();
+    }
+
+    bool traced(const std::string& line) const
+    {
+        for (const std::string& entry : m_trace)
+            if (entry == line)
+                return true;
+        return false;
+    }
+
+    TTrace m_trace;
+    CScriptedWindowManager m_windows;
+    CScriptedInputManager* m_input;
+    CKeyscout m_application;
+};
+
+TEST_F(CDetectionRunTest, KeyboardAndButtonSequencesGiveTheirNamesInPressOrder)
+{
+    struct SCase
+    {
+        const char* label;
+        std::vector<CScriptedWindow::TStep> steps;
+        const char* expected;
+    };
+    const SCase cases[] = {
+        {"ctrl first", {keyDown(code("leftctrl")), keyDown(code("a")), keyUp(code("a")), keyUp(code("leftctrl"))}, "leftctrl + a"},
+        {"a first", {keyDown(code("a")), keyDown(code("leftctrl")), keyUp(code("leftctrl")), keyUp(code("a"))}, "a + leftctrl"},
+        {"auto-repeat", {keyDown(code("a")), keyDown(code("a")), keyDown(code("a")), keyDown(code("a")), keyUp(code("a"))}, "a"},
+        {"alt return", {keyDown(code("leftalt")), keyDown(code("return")), keyUp(code("return")), keyUp(code("leftalt"))}, "leftalt + return"},
+        {"left click", {buttonDown(1), buttonUp(1)}, "mousebuttonleft"},
+        {"right and x2", {buttonDown(2), buttonDown(6), buttonUp(6), buttonUp(2)}, "mousebuttonright + mousebuttonx2"},
+    };
+    for (const SCase& c : cases)
+    {
+        m_windows.m_script = c.steps;
+        EXPECT_EQ(run(), c.expected) << c.label;
+        EXPECT_TRUE(traced(std::string("finished '") + c.expected + "'")) << c.label;
+        // The mapper is idle again and the window is gone between runs.
+        EXPECT_EQ(m_application.getMapper()->getDetectionState(), CInputMapper::Idle) << c.label;
+        EXPECT_EQ(m_application.getWindow(), nullptr) << c.label;
+        EXPECT_EQ(m_application.getReferenceCount(), 1u) << c.label;
+    }
+}
+
+TEST_F(CDetectionRunTest, OpensTheWindowAndDevicesBeforeSteppingAsideAndReleasesThemInOrder)
+{
+    m_input->m_padIds = {"p0", "p1"};
+    m_application.refreshJoysticks();
+    m_application.setJoystickSelection(0, 1);
+    m_application.setJoystickSelection(1, 0);
+    m_windows.m_script = {keyDown(code("a")), keyUp(code("a"))};
+    CRecordingFrontEnd frontEnd(m_trace, [this] {
+        // The front end steps aside only once the window listens.
+        CWindow* window = m_application.getWindow();
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(window->getListenerCount(), 1u);
+        EXPECT_EQ(window->getListener(0), &m_application);
+        EXPECT_EQ(m_application.getMapper()->getDetectionState(), CInputMapper::Idle);
+    });
+    EXPECT_EQ(m_application.detectKeys(frontEnd), CString("a"));
+    const TTrace expected = {
+        "window 'Press one or many keys..' 320x100 flags 68",
+        "joystick p1 fg1",
+        "joystick p0 fg1",
+        "mouse fg1",
+        "started",
+        "finished 'a'",
+        "window released",
+        "mouse released",
+        "p0 released",  // slot 1's pad
+        "p1 released",
+    };
+    EXPECT_EQ(m_trace, expected);
+}
+
+TEST_F(CDetectionRunTest, DevicesAreBoundToTheDetectionWindowInForegroundMode)
+{
+    m_input->m_padIds = {"p0"};
+    m_application.refreshJoysticks();
+    m_application.setJoystickSelection(0, 0);
+    m_windows.m_script = {closeWindow()};
+    run();
+    void* handle = static_cast<void*>(m_windows.m_lastWindow);
+    ASSERT_EQ(m_input->m_handles.size(), 2u);
+    EXPECT_EQ(m_input->m_handles[0], handle);
+    EXPECT_EQ(m_input->m_handles[1], handle);
+    EXPECT_TRUE(traced("joystick p0 fg1"));
+    EXPECT_TRUE(traced("mouse fg1"));
+}
+
+TEST_F(CDetectionRunTest, ClosingTheWindowBeforeAnyInputGivesAnEmptyText)
+{
+    m_windows.m_script = {idle(), closeWindow(), keyDown(code("a"))};
+    EXPECT_EQ(run(), "");
+    EXPECT_TRUE(traced("finished ''"));
+    EXPECT_TRUE(traced("window released"));
+}
+
+TEST_F(CDetectionRunTest, ClosingTheWindowKeepsWhatWasRecordedSoFar)
+{
+    m_windows.m_script = {keyDown(code("leftshift")), keyDown(code("b")), closeWindow()};
+    EXPECT_EQ(run(), "leftshift + b");
+}
+
+TEST_F(CDetectionRunTest, MouseMotionCountsOnlyWhenNotExcluded)
+{
+    const std::vector<SMouseStep> motion = {{0, 0, 0.0f}, {40, 0, 0.0f}, {0, 25, 0.0f}};
+    m_input->m_mouseScript = motion;
+    m_windows.m_script = {idle(), idle(), idle(), idle(), closeWindow()};
+    EXPECT_TRUE(m_application.getExcludeMouseMovements());
+    EXPECT_EQ(run(), "");
+
+    m_application.setExcludeMouseMovements(false);
+    EXPECT_EQ(run(), "mouseaxisx + mouseaxisy");
+}
+
+TEST_F(CDetectionRunTest, OneWheelNotchUpCountsEvenWithMotionExcluded)
+{
+    m_input->m_mouseScript = {{0, 0, 0.0f}, {0, 0, 1.0f}};
+    m_windows.m_script = {idle(), idle(), idle(), idle(), closeWindow()};
+    EXPECT_EQ(run(), "mousewheel + mousewheelup");
+    m_input->m_mouseScript = {{0, 0, -1.0f}};
+    EXPECT_EQ(run(), "mousewheel + mousewheeldown");
+}
+
+TEST_F(CDetectionRunTest, AMissingMouseIsNeverRead)
+{
+    m_input->m_hasMouse = false;
+    m_application.setExcludeMouseMovements(false);
+    m_windows.m_script = {keyDown(code("x")), keyUp(code("x"))};
+    EXPECT_EQ(run(), "x");
+    EXPECT_TRUE(traced("mouse fg1"));
+}
+
+TEST_F(CDetectionRunTest, JoystickCodesFollowTheSlot)
+{
+    m_input->m_padIds = {"p0", "p1"};
+    m_input->m_padButtons = {0, 1, 1, 0};
+    m_application.refreshJoysticks();
+    m_application.setJoystickSelection(1, 0);
+    m_windows.m_script = {idle(), idle(), idle(), idle(), idle(), closeWindow()};
+    CString slot1Button0 = m_application.getMapper()->keyName(joystickButtonCode(1, 0));
+    EXPECT_EQ(run(), slot1Button0.c_str());
+    EXPECT_FALSE(traced("joystick p1 fg1"));
+}
+
+TEST_F(CDetectionRunTest, NoSelectionABrokenPadOrAStaleIndexCreatesNoJoystick)
+{
+    m_input->m_padIds = {"broken0"};
+    m_input->m_padButtons = {1, 0};
+    m_application.refreshJoysticks();
+    m_windows.m_script = {keyDown(code("a")), keyUp(code("a"))};
+
+    EXPECT_EQ(run(), "a");
+    EXPECT_FALSE(traced("joystick broken0 fg1"));
+
+    // Creation fails: the slot stays empty and the run goes on.
+    m_application.setJoystickSelection(0, 0);
+    EXPECT_EQ(run(), "a");
+    EXPECT_TRUE(traced("joystick broken0 fg1"));
+
+    // An index past the list is no choice at all.
+    m_trace.clear();
+    m_application.setJoystickSelection(0, CKeyscout::C_NO_SELECTION);
+    m_application.setJoystickSelection(1, 7);
+    EXPECT_EQ(run(), "a");
+    for (const std::string& line : m_trace)
+        EXPECT_EQ(line.rfind("joystick", 0), std::string::npos) << line;
+}
+
+TEST_F(CDetectionRunTest, RefreshingReplacesTheJoystickList)
+{
+    m_input->m_padIds = {"p0", "p1", "p2"};
+    m_application.refreshJoysticks();
+    m_application.refreshJoysticks();
+    ASSERT_EQ(m_application.getJoysticks().getCount(), 3u);
+    EXPECT_STREQ(m_application.getJoysticks()[2].name.c_str(), "Pad p2");
+}
+
+TEST(CDetectionRunWithoutManagerTest, NeedsADefaultWindowManager)
+{
+    TTrace trace;
+    CKeyscout application(CManagedPtr<CInputManager>::adopt(new CScriptedInputManager(trace)));
+    CRecordingFrontEnd frontEnd(trace);
+    ASSERT_EQ(CWindowManager::getDefault(), nullptr);
+    EXPECT_THROW(application.detectKeys(frontEnd), CInvalidOperationException);
+    EXPECT_TRUE(trace.empty());
+}
+
+TEST(CKeyscoutTest, DestructionReleasesAWindowLeftBehind)
+{
+    TTrace trace;
+    CScriptedWindowManager windows(trace);
+    {
+        CKeyscout application(CManagedPtr<CInputManager>::adopt(new CScriptedInputManager(trace)));
+        application.setWindow(windows.createWindow(CString("left"), 10, 10, 0));
+        EXPECT_EQ(application.getInputManager()->getReferenceCount(), 1u);
+    }
+    EXPECT_EQ(trace.back(), "window released");
+}
+
+} // namespace
