@@ -1,14 +1,7 @@
-# The tool's detection run is portable and tested on every platform; the
-# tool itself is built only for Windows, so elsewhere its portable part is
-# built here. The Windows tests also cover the dialog with its resources, and
-# the end-to-end run uses a small probe that reads the dialog back.
+# The tool's detection run is tested on every platform. The Windows tests
+# also cover the dialog with its resources, and the end-to-end run uses a
+# small probe that reads the dialog back.
 set(_keyscout "${PROJECT_SOURCE_DIR}/Src/Tools/Keyscout")
-if(NOT TARGET KeyscoutCore)
-  file(GLOB _portable CONFIGURE_DEPENDS "${_keyscout}/*.cpp")
-  add_library(KeyscoutCore STATIC ${_portable})
-  target_include_directories(KeyscoutCore PUBLIC "${PROJECT_SOURCE_DIR}/Src")
-  target_link_libraries(KeyscoutCore PUBLIC TavrinRenderer TavrinInput TavrinKernel)
-endif()
 tavrin_add_test_program(KeyscoutTests "${CMAKE_CURRENT_SOURCE_DIR}/Tools/Keyscout" KeyscoutCore)
 if(WIN32)
   enable_language(RC)
