@@ -196,7 +196,16 @@ a_then_ctrl() {
 }
 held_a() { xdotool keydown a; sleep 1.5; xdotool keyup a; }
 wheel_up() { xdotool click 4; }
-left_click() { xdotool click 1; }
+# In the middle of the client area, pressed and released as a hand would: a
+# release that lands elsewhere leaves the button held for the mapper, and
+# then no later run can end.
+left_click() {
+  local id
+  id="$(xdotool search --name "^$window_title\$" 2>/dev/null | head -n 1)"
+  [ -n "$id" ] && xdotool mousemove --window "$id" 160 60
+  sleep 0.2
+  xdotool mousedown 1; sleep 0.15; xdotool mouseup 1
+}
 alt_return() {
   xdotool keydown Alt_L; sleep 0.15; xdotool keydown Return; sleep 0.15
   xdotool keyup Return; sleep 0.15; xdotool keyup Alt_L
