@@ -197,21 +197,12 @@ a_then_ctrl() {
 held_a() { xdotool keydown a; sleep 1.5; xdotool keyup a; }
 wheel_up() { xdotool click 4; }
 # In the middle of the client area, pressed and released as a hand would.
-# HACK: under Wine with no window manager, the release of the first click on
-# a freshly shown window is now and then not delivered (seen about once in
-# five runs), which leaves the button held for the mapper so that the run
-# cannot end. A second click, as a user would make, releases it; the text
-# must still be the one button.
 left_click() {
   local id
   id="$(xdotool search --name "^$window_title\$" 2>/dev/null | head -n 1)"
   [ -n "$id" ] && xdotool mousemove --window "$id" 160 60
   sleep 0.2
   xdotool mousedown 1; sleep 0.15; xdotool mouseup 1
-  if ! wait_until '^dialog\.visible=1' 20 probe info; then
-    echo "note - left click: the run did not end after the first click; clicking again" >&2
-    xdotool mousedown 1; sleep 0.15; xdotool mouseup 1
-  fi
 }
 alt_return() {
   xdotool keydown Alt_L; sleep 0.15; xdotool keydown Return; sleep 0.15

@@ -24,6 +24,10 @@ CString CDetectionRun::execute()
     _openWindow();
     _createDevices();
     m_frontEnd.onDetectionStarted();
+    // The last pass of an earlier run fed the motion read after its end was
+    // seen; with motion now excluded nothing would bring the axes back to
+    // rest, and a moving axis keeps any run from ending.
+    m_application.getMapper()->feedMouseMotion(0.0f, 0.0f);
     // No key aborts a run: only letting go of everything or closing ends it.
     m_application.getMapper()->startDetection(CArray<TKeyCode>());
     while (!_isOver())

@@ -144,6 +144,27 @@ TEST_F(CDetectionRunTest, MouseMotionCountsOnlyWhenNotExcluded)
     EXPECT_EQ(run(), "mouseaxisx + mouseaxisy");
 }
 
+// A run's last pass feeds the motion read after the end was seen. With motion
+// excluded from the next run, nothing would bring that axis back to rest, and
+// no later run could end.
+TEST_F(CDetectionRunTest, MotionFedAfterARunEndedDoesNotHoldTheNextRunOpen)
+{
+    m_application.setExcludeMouseMovements(false);
+    m_input->m_mouseScript = {{40, 0, 0.0f}, {0, 0, 0.0f}, {40, 0, 0.0f}};
+    m_windows.m_script = {idle(), idle(), idle(), idle(), closeWindow()};
+    EXPECT_EQ(run(), "mouseaxisx");
+
+    m_application.setExcludeMouseMovements(true);
+    m_input->m_mouseScript = {};
+    TTrace& trace = m_trace;
+    m_windows.m_script = {keyDown(code("a")), keyUp(code("a")), idle(), idle(), idle(), [&trace](CWindow& window) {
+                              trace.push_back("closed by the script");
+                              window.close();
+                          }};
+    EXPECT_EQ(run(), "a");
+    EXPECT_FALSE(traced("closed by the script")) << "the run only ended because its window was closed";
+}
+
 TEST_F(CDetectionRunTest, OneWheelNotchUpCountsEvenWithMotionExcluded)
 {
     m_input->m_mouseScript = {{0, 0, 0.0f}, {0, 0, 1.0f}};
