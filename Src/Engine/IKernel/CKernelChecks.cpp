@@ -119,22 +119,6 @@ const char* roundingText(CProcess::TRounding rounding)
     }
 }
 
-float fractalSum(const CFractalNoise& noise, float x, float y, float z)
-{
-    TNoiseFunction basis = noise.getBasis();
-    float value = 0.0f;
-    float amplitude = 1.0f;
-    for (uint32_t octave = 0; octave < noise.getOctaveCount(); ++octave)
-    {
-        value += amplitude * basis(x, y, z);
-        x *= noise.getLacunarity();
-        y *= noise.getLacunarity();
-        z *= noise.getLacunarity();
-        amplitude *= noise.getGain();
-    }
-    return value;
-}
-
 // Single precision, as the engine's noise is evaluated.
 const float simdPoints[4][3] = {
     {5.693838596343994f, -3.8651692867279053f, -2.2037415504455566f},
@@ -178,7 +162,7 @@ void CKernelChecks::runBenchmark()
         float x = 0.0f;
         for (int i = 0; i < 100; ++i)
         {
-            sum += fractalSum(noise, x, 0.5812f, z);
+            sum += noise.getValue(x, 0.5812f, z);
             x += 0.001f;
         }
         z += 0.001f;
