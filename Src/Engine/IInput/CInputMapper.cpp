@@ -162,6 +162,14 @@ void CInputMapper::update(float dt)
     m_detectionState = Finished;
 }
 
+void CInputMapper::releaseAllKeys()
+{
+    // Through setKey, so that events held by these keys end as well.
+    for (uint64_t i = 0; i < m_keyStatus->getCount(); ++i)
+        if (m_keyStatus->at(i).pressed)
+            setKey(static_cast<TKeyCode>(i), false, 0.0f);
+}
+
 void CInputMapper::startDetection(const CArray<TKeyCode>& abortKeyList)
 {
     m_detectedKeys.clear();

@@ -57,6 +57,9 @@ public:
     // Once per poll; may finish a detection.
     void update(float dt);
 
+    // Lets go of every held key status, as releases that record nothing: a
+    // release lost while no window listened must not hold later runs open.
+    void releaseAllKeys();
     void startDetection(const CArray<TKeyCode>& abortKeyList);
     int32_t getDetectionState() const { return m_detectionState; }
     // The recorded keys in first-press order; the state becomes Idle.

@@ -3,6 +3,7 @@
 #include "Engine/IKernel/CException.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace Tavrin {
 namespace Engine {
@@ -16,10 +17,12 @@ CWindow::CWindow(const CString& title, void* parentHandle, uint32_t width, uint3
       m_clientWidth(width), m_clientHeight(height), m_active(false), m_flags(flags), m_closed(true), m_x(0), m_y(0),
       m_clientX(0), m_clientY(0), m_focused(false), m_visible(true)
 {
+    memset(m_keyDown, 0, sizeof(m_keyDown));
 }
 
 CWindow::~CWindow()
 {
+    _releaseHeldInput();
     removeAllListeners();
     m_swapChain.reset();
 }
@@ -50,13 +53,32 @@ void CWindow::onChar(const SWindowEvent& event)
     _forEachListener([&](CWindowEventListener* listener) { listener->onChar(this, event); });
 }
 
+namespace {
+
+bool isKeyCode(uint32_t code)
+{
+    return code < static_cast<uint32_t>(C_KEY_COUNT);
+}
+
+bool isMouseButtonCode(uint32_t code)
+{
+    return code == C_KEY_MOUSE_BUTTON_LEFT || code == C_KEY_MOUSE_BUTTON_RIGHT || code == C_KEY_MOUSE_BUTTON_MIDDLE ||
+           code == C_KEY_MOUSE_BUTTON_X1 || code == C_KEY_MOUSE_BUTTON_X2;
+}
+
+} // namespace
+
 void CWindow::onKeyDown(const SWindowEvent& event)
 {
+    if (isKeyCode(event.code))
+        m_keyDown[event.code] = true;
     _forEachListener([&](CWindowEventListener* listener) { listener->onKeyDown(this, event); });
 }
 
 void CWindow::onKeyUp(const SWindowEvent& event)
 {
+    if (isKeyCode(event.code))
+        m_keyDown[event.code] = false;
     _forEachListener([&](CWindowEventListener* listener) { listener->onKeyUp(this, event); });
 }
 
@@ -72,11 +94,15 @@ void CWindow::onMouseMove(uint16_t x, uint16_t y)
 
 void CWindow::onMouseButtonDown(uint32_t button, uint16_t x, uint16_t y)
 {
+    if (isMouseButtonCode(button))
+        m_keyDown[button] = true;
     _forEachListener([&](CWindowEventListener* listener) { listener->onMouseButtonDown(this, button, x, y); });
 }
 
 void CWindow::onMouseButtonUp(uint32_t button, uint16_t x, uint16_t y)
 {
+    if (isMouseButtonCode(button))
+        m_keyDown[button] = false;
     _forEachListener([&](CWindowEventListener* listener) { listener->onMouseButtonUp(this, button, x, y); });
 }
 
@@ -90,6 +116,7 @@ void CWindow::onFocusGained()
 void CWindow::onFocusLost()
 {
     m_focused = false;
+    _releaseHeldInput();
     _forEachListener([&](CWindowEventListener* listener) { listener->onFocusLost(this); });
 }
 
@@ -97,6 +124,25 @@ void CWindow::onSetCursor()
 {
     _applyCursor();
     _forEachListener([&](CWindowEventListener* listener) { listener->onSetCursor(this); });
+}
+
+void CWindow::_releaseHeldInput()
+{
+    for (uint32_t code = 0; code < static_cast<uint32_t>(C_KEY_COUNT); ++code)
+    {
+        if (!m_keyDown[code])
+            continue;
+        // Cleared first: a listener may pump messages or release this window.
+        m_keyDown[code] = false;
+        if (isMouseButtonCode(code))
+        {
+            _forEachListener([&](CWindowEventListener* listener) { listener->onMouseButtonUp(this, code, 0, 0); });
+            continue;
+        }
+        SWindowEvent event;
+        event.code = code;
+        _forEachListener([&](CWindowEventListener* listener) { listener->onKeyUp(this, event); });
+    }
 }
 
 void CWindow::setSize(uint32_t width, uint32_t height)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Engine/IInput/TKeyCode.h"
 #include "Engine/IKernel/Patterns/CManaged.h"
 #include "Engine/IKernel/Patterns/CManagedPtr.h"
 #include "Engine/IKernel/Patterns/CObservable.h"
@@ -96,6 +97,12 @@ protected:
     virtual void _refreshClientArea() {}
     virtual void _applyCursor() {}
     virtual void _createNativeWindow() {}
+    // Reports a release of every key and mouse button still held here: once
+    // the focus or the window is gone, their releases would reach no one.
+    void _releaseHeldInput();
+
+    // Keys and mouse buttons (by key code) pressed and not yet released.
+    bool m_keyDown[C_KEY_COUNT];
 
     template <typename TCall>
     void _forEachListener(TCall call);

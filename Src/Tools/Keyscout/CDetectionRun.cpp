@@ -21,13 +21,27 @@ CDetectionRun::CDetectionRun(CKeyscout& application, CDetectionFrontEnd& frontEn
 
 CString CDetectionRun::execute()
 {
+    try
+    {
+        return _detect();
+    }
+    catch (...)
+    {
+        _abandon();
+        throw;
+    }
+}
+
+CString CDetectionRun::_detect()
+{
     _openWindow();
     _createDevices();
     m_frontEnd.onDetectionStarted();
-    // The last pass of an earlier run fed the motion read after its end was
-    // seen; with motion now excluded nothing would bring the axes back to
-    // rest, and a moving axis keeps any run from ending.
-    m_application.getMapper()->feedMouseMotion(0.0f, 0.0f);
+    m_frontEndAside = true;
+    // Anything still held from before (motion fed in an earlier run's last
+    // pass, a release that went to another window, a pad or a mouse this run
+    // does not read) would keep the run from ever ending.
+    m_application.getMapper()->releaseAllKeys();
     // No key aborts a run: only letting go of everything or closing ends it.
     m_application.getMapper()->startDetection(CArray<TKeyCode>());
     while (!_isOver())
@@ -37,12 +51,33 @@ CString CDetectionRun::execute()
             break;
     }
     CString result = _takeResult();
+    m_frontEndAside = false;
     m_frontEnd.onDetectionFinished(result);
-    // The last reference: an open native window is asked to close, and the
-    // application's listener reference goes with the window.
+    _closeWindow();
+    // The last reference; the application's listener reference goes with it.
     m_application.setWindow(CManagedPtr<CWindow>());
     _releaseDevices();
     return result;
+}
+
+void CDetectionRun::_closeWindow()
+{
+    // Closed and pumped here rather than left to a later loop: a queued
+    // command must not find this run's window still open.
+    CWindow* window = m_application.getWindow();
+    window->close();
+    window->processMessages();
+}
+
+void CDetectionRun::_abandon()
+{
+    // The window and the devices never outlive a failed run: the renderer's
+    // uninstall deletes windows whatever references are left.
+    m_application.getMapper()->takeDetectedKeys();
+    m_application.setWindow(CManagedPtr<CWindow>());
+    _releaseDevices();
+    if (m_frontEndAside)
+        m_frontEnd.onDetectionFinished(CString());
 }
 
 void CDetectionRun::_openWindow()

@@ -27,10 +27,14 @@ public:
     CDetectionRun(const CDetectionRun&) = delete;
     CDetectionRun& operator=(const CDetectionRun&) = delete;
 
-    // The whole run; returns the text given to the front end.
+    // The whole run; returns the text given to the front end. On failure the
+    // window and the devices are released and the front end is back.
     Tavrin::Engine::CString execute();
 
 private:
+    Tavrin::Engine::CString _detect();
+    void _closeWindow();
+    void _abandon();
     void _openWindow();
     void _createDevices();
     bool _isOver() const;
@@ -42,4 +46,5 @@ private:
     CDetectionFrontEnd& m_frontEnd;
     Tavrin::Engine::CManagedPtr<Tavrin::Engine::CJoystick> m_joysticks[2];
     Tavrin::Engine::CManagedPtr<Tavrin::Engine::CMouse> m_mouse;
+    bool m_frontEndAside = false;
 };

@@ -38,8 +38,10 @@ public:
 
     // Replaces the joystick list with the ones the input manager finds now.
     void refreshJoysticks();
-    // One detection run; returns the names shown to the user.
+    // One detection run; returns the names shown to the user. Asked again
+    // while a run is going, it does nothing and returns the empty text.
     Tavrin::Engine::CString detectKeys(CDetectionFrontEnd& frontEnd);
+    bool isDetecting() const { return m_detecting; }
 
     Tavrin::Engine::CInputManager* getInputManager() const { return m_inputManager.get(); }
     Tavrin::Engine::CInputMapper* getMapper() const { return m_mapper.get(); }
@@ -59,4 +61,5 @@ private:
     Tavrin::Engine::CArray<Tavrin::Engine::SJoystickDescriptor> m_joysticks;
     uint32_t m_joystickSelection[C_SLOT_COUNT] = {C_NO_SELECTION, C_NO_SELECTION};
     bool m_excludeMouseMovements;
+    bool m_detecting = false;
 };

@@ -81,11 +81,11 @@ TEST(CWindowTest, EveryEventReachesListenersInRegistrationOrder)
         {[](CWindow& w) { w.onResize(640, 480); }, "resize 640,480"},
         {[](CWindow& w) { w.onChar(keyEvent('q')); }, "char 101:113:"},
         {[](CWindow& w) { w.onKeyDown(keyEvent(162)); }, "keydown 101:162:"},
-        {[](CWindow& w) { w.onKeyUp(keyEvent(261)); }, "keyup 101:261:"},
+        {[](CWindow& w) { w.onKeyUp(keyEvent(162)); }, "keyup 101:162:"},
         {[](CWindow& w) { w.onMouseWheel(-2.0f); }, "wheel -2.000000"},
         {[](CWindow& w) { w.onMouseMove(65535, 3); }, "mousemove 65535,3"},
         {[](CWindow& w) { w.onMouseButtonDown(5, 1, 2); }, "buttondown 5 1,2"},
-        {[](CWindow& w) { w.onMouseButtonUp(6, 3, 4); }, "buttonup 6 3,4"},
+        {[](CWindow& w) { w.onMouseButtonUp(5, 3, 4); }, "buttonup 5 3,4"},
         {[](CWindow& w) { w.onFocusGained(); }, "focusgained"},
         {[](CWindow& w) { w.onFocusLost(); }, "focuslost"},
         {[](CWindow& w) { w.onSetCursor(); }, "setcursor"},
@@ -102,6 +102,35 @@ TEST(CWindowTest, EveryEventReachesListenersInRegistrationOrder)
         testCase.raise(*window);
         EXPECT_EQ(trace, (TTrace{"second " + testCase.expected, "first " + testCase.expected})) << testCase.expected;
     }
+}
+
+// A release that happens while another window has the focus, or after this
+// one is gone, never reaches the listeners: the window reports it itself.
+TEST(CWindowTest, FocusLossAndDestructionReleaseWhatIsHeld)
+{
+    TTrace trace;
+    TListenerPtr listener = newListener(trace, "");
+    TWindowPtr window = newWindow();
+    window->addListener(listener.get());
+    window->onKeyDown(keyEvent(65));
+    window->onKeyDown(keyEvent(65));
+    window->onKeyDown(keyEvent(163));
+    window->onKeyUp(keyEvent(163));
+    window->onMouseButtonDown(4, 7, 8);
+    window->onMouseButtonDown(6, 7, 8);
+    trace.clear();
+    window->onFocusLost();
+    EXPECT_EQ(trace, (TTrace{"buttonup 4 0,0", "buttonup 6 0,0", "keyup 101:65:", "focuslost"}));
+
+    // Released once: a second focus loss has nothing left to let go.
+    trace.clear();
+    window->onFocusLost();
+    EXPECT_EQ(trace, (TTrace{"focuslost"}));
+
+    window->onKeyDown(keyEvent(261));
+    trace.clear();
+    window.reset();
+    EXPECT_EQ(trace, (TTrace{"keyup 101:261:"}));
 }
 
 TEST(CWindowTest, EventsUpdateTheWindowState)

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace Tavrin::Engine;
 using namespace KeyscoutTesting;
 
@@ -144,25 +146,98 @@ TEST_F(CDetectionRunTest, MouseMotionCountsOnlyWhenNotExcluded)
     EXPECT_EQ(run(), "mouseaxisx + mouseaxisy");
 }
 
-// A run's last pass feeds the motion read after the end was seen. With motion
-// excluded from the next run, nothing would bring that axis back to rest, and
-// no later run could end.
-TEST_F(CDetectionRunTest, MotionFedAfterARunEndedDoesNotHoldTheNextRunOpen)
+// Whatever a run leaves held (motion or a wheel notch fed in its last pass, a
+// pad button, a key whose release came after the window closed) must not keep
+// the next run, which may not read that device at all, from ending.
+TEST_F(CDetectionRunTest, NothingLeftHeldByARunHoldsTheNextOneOpen)
 {
-    m_application.setExcludeMouseMovements(false);
-    m_input->m_mouseScript = {{40, 0, 0.0f}, {0, 0, 0.0f}, {40, 0, 0.0f}};
-    m_windows.m_script = {idle(), idle(), idle(), idle(), closeWindow()};
-    EXPECT_EQ(run(), "mouseaxisx");
+    struct SCase
+    {
+        const char* label;
+        std::function<void()> arrangeFirst;
+        std::vector<CScriptedWindow::TStep> firstSteps;
+        const char* firstResult;
+        std::function<void()> arrangeSecond;
+    };
+    const SCase cases[] = {
+        {"motion in the last pass",
+         [this] {
+             m_application.setExcludeMouseMovements(false);
+             m_input->m_mouseScript = {{40, 0, 0.0f}, {0, 0, 0.0f}, {40, 0, 0.0f}};
+         },
+         {idle(), idle(), idle(), idle(), closeWindow()}, "mouseaxisx",
+         [this] {
+             m_application.setExcludeMouseMovements(true);
+             m_input->m_mouseScript = {};
+         }},
+        {"wheel in the last pass, then no mouse", [this] { m_input->m_mouseScript = {{0, 0, 1.0f}, {0, 0, 0.0f}, {0, 0, 1.0f}}; },
+         {idle(), idle(), idle(), idle(), closeWindow()}, "mousewheel + mousewheelup",
+         [this] {
+             m_input->m_mouseScript = {};
+             m_input->m_hasMouse = false;
+         }},
+        {"pad button held, then no pad",
+         [this] {
+             m_input->m_padIds = {"p0"};
+             m_input->m_padButtons = {1, 1, 1, 1, 1, 1};
+             m_application.refreshJoysticks();
+             m_application.setJoystickSelection(0, 0);
+         },
+         {idle(), idle(), closeWindow()}, "joystick0button0", [this] { m_application.setJoystickSelection(0, CKeyscout::C_NO_SELECTION); }},
+        {"key released after the window closed", [] {}, {keyDown(code("a")), closeWindow()}, "a", [] {}},
+    };
+    for (const SCase& c : cases)
+    {
+        c.arrangeFirst();
+        m_windows.m_script = c.firstSteps;
+        EXPECT_EQ(run(), c.firstResult) << c.label;
 
-    m_application.setExcludeMouseMovements(true);
-    m_input->m_mouseScript = {};
-    TTrace& trace = m_trace;
-    m_windows.m_script = {keyDown(code("a")), keyUp(code("a")), idle(), idle(), idle(), [&trace](CWindow& window) {
-                              trace.push_back("closed by the script");
-                              window.close();
-                          }};
+        c.arrangeSecond();
+        m_trace.clear();
+        TTrace& trace = m_trace;
+        m_windows.m_script = {keyDown(code("b")), keyUp(code("b")), idle(), idle(), idle(), [&trace](CWindow& window) {
+                                  trace.push_back("closed by the script");
+                                  window.close();
+                              }};
+        EXPECT_EQ(run(), "b") << c.label;
+        EXPECT_FALSE(traced("closed by the script")) << c.label << ": the run only ended because its window was closed";
+        m_input->m_hasMouse = true;
+    }
+}
+
+// A request that arrives while a run pumps messages (another program can send
+// the dialog its command) must not start a run inside the run.
+TEST_F(CDetectionRunTest, ARequestDuringARunStartsNothing)
+{
+    CKeyscout& application = m_application;
+    TTrace nested;
+    m_windows.m_script = {keyDown(code("a")), [&application, &nested](CWindow&) {
+                              CRecordingFrontEnd frontEnd(nested);
+                              nested.push_back("returned '" + std::string(application.detectKeys(frontEnd).c_str()) + "'");
+                          },
+                          keyUp(code("a"))};
     EXPECT_EQ(run(), "a");
-    EXPECT_FALSE(traced("closed by the script")) << "the run only ended because its window was closed";
+    EXPECT_EQ(nested, (TTrace{"returned ''"}));
+    EXPECT_FALSE(m_application.isDetecting());
+    EXPECT_EQ(std::count(m_trace.begin(), m_trace.end(), "window released"), 1);
+}
+
+// The renderer's uninstall deletes windows whatever references are left, so a
+// failed run must not leave the application holding its window or devices.
+TEST_F(CDetectionRunTest, AFailedRunReleasesItsWindowAndDevicesAndBringsTheFrontEndBack)
+{
+    m_windows.m_script = {keyDown(code("a")), [](CWindow&) {
+                              TAVRIN_THROW(CInvalidOperationException, "Scripted failure\n", "Tools/Keyscout/CDetectionRunTest");
+                          }};
+    EXPECT_THROW(run(), CInvalidOperationException);
+    EXPECT_EQ(m_application.getWindow(), nullptr);
+    EXPECT_FALSE(m_application.isDetecting());
+    EXPECT_EQ(m_application.getMapper()->getDetectionState(), CInputMapper::Idle);
+    const TTrace tail(m_trace.end() - 3, m_trace.end());
+    EXPECT_EQ(tail, (TTrace{"window released", "mouse released", "finished ''"}));
+
+    m_windows.m_script = {keyDown(code("b")), keyUp(code("b"))};
+    EXPECT_EQ(run(), "b");
 }
 
 TEST_F(CDetectionRunTest, OneWheelNotchUpCountsEvenWithMotionExcluded)

@@ -18,7 +18,6 @@ const char* const CWindowWin32::C_CLASS_NAME = "Tavrin";
 CWindowWin32::CWindowWin32(const CString& title, void* parentHandle, uint32_t width, uint32_t height, uint32_t flags)
     : CWindow(title, parentHandle, width, height, flags), m_created(false)
 {
-    memset(m_keyDown, 0, sizeof(m_keyDown));
 }
 
 CWindowWin32::~CWindowWin32()

@@ -55,11 +55,11 @@ private:
     void _toggleFullscreen();
     void _onRawInput(LPARAM lParam);
     void _onWindowPosChanged(const WINDOWPOS& position);
+    void _onExtraButton(bool down, WPARAM wParam, LPARAM lParam);
 
     HWND _hwnd() const { return static_cast<HWND>(m_handle); }
 
     bool m_created;
-    bool m_keyDown[C_KEY_COUNT];
 };
 
 } // namespace Engine

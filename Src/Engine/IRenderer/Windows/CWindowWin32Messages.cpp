@@ -1,6 +1,7 @@
 #include "Engine/IRenderer/Windows/CWindowWin32.h"
 
 #include "Engine/IRenderer/CWindowManager.h"
+#include "Engine/IKernel/CLog.h"
 #include "Engine/IRenderer/Windows/CRawKeyboard.h"
 
 namespace Tavrin {
@@ -29,7 +30,17 @@ LRESULT CALLBACK CWindowWin32::windowProcedure(HWND window, UINT message, WPARAM
     CWindowWin32* engineWindow = dynamic_cast<CWindowWin32*>(CWindowManager::findWindow(window));
     if (!engineWindow)
         return DefWindowProcA(window, message, wParam, lParam);
-    return engineWindow->handleMessage(message, wParam, lParam);
+    // An exception cannot unwind through the system's dispatch frames: it is
+    // logged (an engine exception logged itself too) and the message dropped.
+    try
+    {
+        return engineWindow->handleMessage(message, wParam, lParam);
+    }
+    catch (...)
+    {
+        logLevel(3, "Error: exception while handling window message 0x%04X; message dropped\n", message);
+        return 0;
+    }
 }
 
 LRESULT CWindowWin32::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
@@ -42,6 +53,7 @@ LRESULT CWindowWin32::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_DESTROY:
     case WM_QUIT:
+        _releaseHeldInput();
         m_closed = true;
         m_handle = nullptr;
         return DefWindowProcA(window, message, wParam, lParam);
@@ -107,10 +119,8 @@ LRESULT CWindowWin32::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         onMouseButtonUp(C_KEY_MOUSE_BUTTON_MIDDLE, _lowWord(lParam), _highWord(lParam));
         return 0;
     case WM_XBUTTONDOWN:
-        onMouseButtonDown(C_KEY_MOUSE_BUTTON_MIDDLE + _highWord(static_cast<LPARAM>(wParam)), _lowWord(lParam), _highWord(lParam));
-        return 0;
     case WM_XBUTTONUP:
-        onMouseButtonUp(C_KEY_MOUSE_BUTTON_MIDDLE + _highWord(static_cast<LPARAM>(wParam)), _lowWord(lParam), _highWord(lParam));
+        _onExtraButton(message == WM_XBUTTONDOWN, wParam, lParam);
         return 0;
     case WM_LBUTTONDBLCLK:
     case WM_RBUTTONDBLCLK:
@@ -152,6 +162,19 @@ void CWindowWin32::_onRawInput(LPARAM lParam)
         return;
     if (input.header.dwType == RIM_TYPEKEYBOARD)
         handleRawKeyboard(input.data.keyboard);
+}
+
+void CWindowWin32::_onExtraButton(bool down, WPARAM wParam, LPARAM lParam)
+{
+    // Only XBUTTON1 and XBUTTON2 exist; anything else is a forged message.
+    uint16_t which = _highWord(static_cast<LPARAM>(wParam));
+    if (which != XBUTTON1 && which != XBUTTON2)
+        return;
+    uint32_t button = which == XBUTTON1 ? C_KEY_MOUSE_BUTTON_X1 : C_KEY_MOUSE_BUTTON_X2;
+    if (down)
+        onMouseButtonDown(button, _lowWord(lParam), _highWord(lParam));
+    else
+        onMouseButtonUp(button, _lowWord(lParam), _highWord(lParam));
 }
 
 void CWindowWin32::_onWindowPosChanged(const WINDOWPOS& position)

@@ -3,7 +3,10 @@
 #include "Tools/Keyscout/CKeyscout.h"
 #include "Tools/Keyscout/Windows/KeyscoutResources.h"
 
+#include "Engine/IKernel/CLog.h"
+
 #include <algorithm>
+#include <vector>
 
 using namespace Tavrin::Engine;
 
@@ -14,6 +17,21 @@ CKeyscoutDialog::CKeyscoutDialog(HWND dialog, CKeyscout& application) : m_dialog
 }
 
 INT_PTR CALLBACK CKeyscoutDialog::dialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // An exception cannot unwind through the system's dispatch frames: it is
+    // logged (an engine exception logged itself too) and the message handled.
+    try
+    {
+        return _handle(dialog, message, wParam, lParam);
+    }
+    catch (...)
+    {
+        logLevel(3, "Error: exception while handling dialog message 0x%04X; message dropped\n", message);
+        return TRUE;
+    }
+}
+
+INT_PTR CKeyscoutDialog::_handle(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_INITDIALOG)
     {
@@ -71,8 +89,25 @@ void CKeyscoutDialog::readSelections()
 
 void CKeyscoutDialog::detect()
 {
+    // Sent by another program while a run pumps messages.
+    if (m_application.isDetecting())
+        return;
     readSelections();
     m_application.detectKeys(*this);
+    _dropQueuedDetectCommands();
+}
+
+void CKeyscoutDialog::_dropQueuedDetectCommands()
+{
+    // Posted while the dialog was hidden and disabled: as void as a click on
+    // its disabled button. Other commands keep their order.
+    std::vector<MSG> kept;
+    MSG message;
+    while (PeekMessageA(&message, m_dialog, WM_COMMAND, WM_COMMAND, PM_REMOVE))
+        if (LOWORD(message.wParam) != IDC_DETECT)
+            kept.push_back(message);
+    for (const MSG& command : kept)
+        PostMessageA(command.hwnd, command.message, command.wParam, command.lParam);
 }
 
 void CKeyscoutDialog::onDetectionStarted()

@@ -27,14 +27,16 @@ public:
     void initialise();
     // The combo-box selections and the box into the application.
     void readSelections();
-    // Reads the selections and runs one detection.
+    // Reads the selections and runs one detection; nothing while one runs.
     void detect();
 
     void onDetectionStarted() override;
     void onDetectionFinished(const Tavrin::Engine::CString& result) override;
 
 private:
+    static INT_PTR _handle(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
     static INT_PTR _onCommand(HWND dialog, WPARAM wParam);
+    void _dropQueuedDetectCommands();
     LRESULT _send(int control, UINT message, WPARAM wParam, LPARAM lParam) const;
 
     HWND m_dialog;

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 using namespace Tavrin::Engine;
@@ -185,6 +186,10 @@ TEST_F(CWindowWin32Test, MessagesBecomeListenerEvents)
         {WM_XBUTTONUP, MAKEWPARAM(0, XBUTTON1), MAKELPARAM(9, 9), "buttonup 5 9,9"},
         {WM_XBUTTONDOWN, MAKEWPARAM(MK_XBUTTON2, XBUTTON2), MAKELPARAM(0, 1), "buttondown 6 0,1"},
         {WM_XBUTTONUP, MAKEWPARAM(0, XBUTTON2), MAKELPARAM(0, 1), "buttonup 6 0,1"},
+        // No such extra button: forged messages are dropped.
+        {WM_XBUTTONDOWN, MAKEWPARAM(0, 0), MAKELPARAM(2, 2), nullptr},
+        {WM_XBUTTONDOWN, MAKEWPARAM(0, 3), MAKELPARAM(2, 2), nullptr},
+        {WM_XBUTTONUP, MAKEWPARAM(0, 0xFFFF), MAKELPARAM(2, 2), nullptr},
         {WM_LBUTTONDBLCLK, MK_LBUTTON, 0, nullptr},
         {WM_RBUTTONDBLCLK, MK_RBUTTON, 0, nullptr},
         {WM_MOUSEWHEEL, MAKEWPARAM(0, 120), 0, "wheel 1.000000"},
@@ -203,6 +208,58 @@ TEST_F(CWindowWin32Test, MessagesBecomeListenerEvents)
             expected.push_back(testCase.expected);
         EXPECT_EQ(m_trace, expected) << "message " << testCase.message << " wParam " << testCase.wParam;
     }
+}
+
+namespace {
+
+// Throws from every mouse-button press, as a faulty listener would.
+class CThrowingListener : public CWindowEventListener
+{
+public:
+    void onMouseButtonDown(CWindow*, uint32_t, uint16_t, uint16_t) override
+    {
+        TAVRIN_THROW(CInvalidOperationException, "Listener failure\n", "Engine/IRenderer/Windows/CWindowWin32Test");
+    }
+};
+
+} // namespace
+
+// An exception cannot cross the system's dispatch frames: it stops in the
+// window procedure, is logged, and the message counts as handled.
+TEST_F(CWindowWin32Test, AnExceptionNeverLeavesTheWindowProcedure)
+{
+    open();
+    CManagedPtr<CThrowingListener> thrower = CManagedPtr<CThrowingListener>::adopt(new CThrowingListener());
+    m_window->addListener(thrower.get());
+    CLogCapture capture;
+    EXPECT_EQ(send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1)), 0);
+    EXPECT_EQ(m_trace, (TTrace{"buttondown 1 1,1"}));
+    EXPECT_NE(std::find(CLogCapture::lines().begin(), CLogCapture::lines().end(),
+                        "Error: exception while handling window message 0x0201; message dropped\n"),
+              CLogCapture::lines().end());
+    m_window->removeListener(thrower.get());
+}
+
+// Keys and buttons held when the focus or the native window goes are let go.
+TEST_F(CWindowWin32Test, FocusLossAndDestructionReleaseHeldKeysAndButtons)
+{
+    open();
+    RAWKEYBOARD make{};
+    make.MakeCode = 0x1E;
+    make.VKey = 'A';
+    make.Message = WM_KEYDOWN;
+    win32()->handleRawKeyboard(make);
+    send(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(1, 1));
+    m_trace.clear();
+    send(WM_KILLFOCUS, 0, 0);
+    EXPECT_EQ(m_trace, (TTrace{"buttonup 2 0,0", "keyup 101:65:", "focuslost"}));
+    EXPECT_FALSE(win32()->isKeyDown(TKeyCode('A')));
+
+    // The next make is a new press, not an auto-repeat.
+    win32()->handleRawKeyboard(make);
+    m_trace.clear();
+    send(WM_CLOSE, 0, 0);
+    EXPECT_EQ(m_trace, (TTrace{"keyup 101:65:"}));
 }
 
 TEST_F(CWindowWin32Test, ResizingStoresTheSizeAndResizesTheSwapChain)

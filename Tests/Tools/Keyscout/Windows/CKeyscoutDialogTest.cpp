@@ -1,17 +1,20 @@
 #include "Tools/Keyscout/Windows/CKeyscoutDialog.h"
 
 #include "Engine/IRenderer/CWindowManager.h"
+#include "Engine/IInput/InputTestSupport.h"
 #include "Tools/Keyscout/CKeyscout.h"
 #include "Tools/Keyscout/KeyscoutTestSupport.h"
 #include "Tools/Keyscout/Windows/KeyscoutResources.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 using namespace Tavrin::Engine;
 using namespace KeyscoutTesting;
+using Tavrin::Engine::Testing::CLogCapture;
 
 namespace {
 
@@ -200,6 +203,50 @@ TEST_F(CKeyscoutDialogTest, TheButtonReadsTheChoicesRunsHiddenAndShowsTheResult)
     EXPECT_TRUE(IsWindowVisible(m_dialog));
     EXPECT_TRUE(IsWindowEnabled(m_dialog));
     EXPECT_EQ(m_application.getWindow(), nullptr);
+}
+
+// Another program can send or post the button's command while the dialog is
+// hidden: neither may start a run, inside this one or after it.
+TEST_F(CKeyscoutDialogTest, ButtonCommandsArrivingDuringARunStartNothing)
+{
+    m_input->m_mouseScript = {{0, 0, 0.0f}, {0, 0, 1.0f}};
+    bool sent = false;
+    m_input->m_onUpdate = [&] {
+        if (sent)
+            return;
+        sent = true;
+        PostMessageA(m_dialog, WM_COMMAND, MAKEWPARAM(IDC_DETECT, BN_CLICKED), 0);
+        PostMessageA(m_dialog, WM_COMMAND, MAKEWPARAM(1234, BN_CLICKED), 0);
+        SendMessageA(m_dialog, WM_COMMAND, MAKEWPARAM(IDC_DETECT, BN_CLICKED), 0);
+    };
+    SendMessageA(m_dialog, WM_COMMAND, MAKEWPARAM(IDC_DETECT, BN_CLICKED), 0);
+    EXPECT_EQ(text(IDC_RESULT), "mousewheel + mousewheelup");
+    // Gone before the dialog's loop handles anything else.
+    EXPECT_EQ(FindWindowA("Tavrin", "Press one or many keys.."), nullptr);
+
+    // Other commands stay queued.
+    MSG message;
+    ASSERT_TRUE(PeekMessageA(&message, m_dialog, WM_COMMAND, WM_COMMAND, PM_REMOVE));
+    EXPECT_EQ(LOWORD(message.wParam), 1234);
+    EXPECT_FALSE(PeekMessageA(&message, m_dialog, WM_COMMAND, WM_COMMAND, PM_NOREMOVE));
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&message);
+    EXPECT_EQ(std::count(m_trace.begin(), m_trace.end(), "mouse fg1"), 1);
+}
+
+// A failure inside the run stops in the dialog procedure, is logged, and the
+// dialog comes back for the next try.
+TEST_F(CKeyscoutDialogTest, AFailedRunIsLoggedAndBringsTheDialogBack)
+{
+    m_input->m_onUpdate = [] { TAVRIN_THROW(CInvalidOperationException, "Scripted failure\n", "Tools/Keyscout/CKeyscoutDialogTest"); };
+    CLogCapture capture;
+    SendMessageA(m_dialog, WM_COMMAND, MAKEWPARAM(IDC_DETECT, BN_CLICKED), 0);
+    EXPECT_TRUE(IsWindowVisible(m_dialog));
+    EXPECT_TRUE(IsWindowEnabled(m_dialog));
+    EXPECT_EQ(m_application.getWindow(), nullptr);
+    EXPECT_NE(std::find(CLogCapture::lines().begin(), CLogCapture::lines().end(),
+                        "Error: exception while handling dialog message 0x0111; message dropped\n"),
+              CLogCapture::lines().end());
 }
 
 TEST_F(CKeyscoutDialogTest, OnlyTheButtonAndCancelCommandsAreHandled)
