@@ -5,8 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 using namespace Tavrin::Engine;
 
@@ -28,7 +31,71 @@ std::string lower(const char* text)
     return result;
 }
 
+typedef std::vector<std::pair<std::string, int32_t>> TNamedCodes;
+
+// name + (first .. first + count - 1), on consecutive codes from code.
+void addRange(TNamedCodes& table, const std::string& name, int first, int count, int32_t code)
+{
+    for (int i = 0; i < count; ++i)
+        table.emplace_back(name + std::to_string(first + i), code + i);
+}
+
+// The key-name table written out group by group, kept apart from the
+// engine's own copy so that a wrong or swapped entry shows.
+TNamedCodes expectedKeyNames()
+{
+    TNamedCodes table = {{"MouseAxisX", 256},       {"MouseAxisY", 257},       {"MouseWheel", 258},
+                         {"MouseWheelUp", 259},     {"MouseWheelDown", 260},   {"MouseButtonLeft", 1},
+                         {"MouseButtonRight", 2},   {"MouseButtonMiddle", 4},  {"MouseButtonX1", 5},
+                         {"MouseButtonX2", 6}};
+    for (int j = 0; j < 2; ++j)
+    {
+        std::string joystick = "Joystick" + std::to_string(j);
+        addRange(table, joystick + "Button", 0, 16, 356 + 100 * j);
+        addRange(table, joystick + "Axis", 0, 6, 372 + 100 * j);
+        addRange(table, joystick + "Arrow", 0, 4, 378 + 100 * j);
+    }
+    for (int i = 0; i < 26; ++i)
+        table.emplace_back(std::string(1, static_cast<char>('a' + i)), 0x41 + i);
+    for (int i = 0; i < 10; ++i)
+        table.emplace_back(std::string(1, static_cast<char>('0' + i)), 0x30 + i);
+    addRange(table, "F", 1, 12, 0x70);
+    addRange(table, "KeyPad", 0, 10, 0x60);
+    const TNamedCodes rest = {
+        {"KeyPadMultiply", 0x6A}, {"Equal", 0xBB},       {"Separator", 0xDC},    {"Subtract", 0xBD},     {"Decimal", 0xBE},
+        {"Divide", 0xBF},         {"Space", 0x20},       {"Return", 0x0D},       {"LeftCtrl", 0xA2},     {"RightCtrl", 0xA3},
+        {"LeftShift", 0xA0},      {"RightShift", 0xA1},  {"LeftAlt", 0xA4},      {"RightAlt", 0xA5},     {"Up", 0x26},
+        {"Down", 0x28},           {"Left", 0x25},        {"Right", 0x27},        {"Numlock", 0x90},      {"Capslock", 0x14},
+        {"Escape", 0x1B},         {"PageUp", 0x21},      {"PageDown", 0x22},     {"End", 0x23},          {"Home", 0x24},
+        {"Insert", 0x2D},         {"Delete", 0x2E},      {"Help", 0x2F},         {"Tab", 0x09},          {"Backspace", 0x08},
+        {"Print", 0x2A},          {"Scroll", 0x91},      {"Pause", 0x13},        {"LeftBracket", 0xDB},  {"RightBracket", 0xDD},
+        {"Quote", 0xDE},          {"SemiColon", 0xBA},   {"Comma", 0xBC},        {"Tilde", 0xC0},        {"KeyPadDecimal", 0x6E},
+        {"KeyPadPlus", 0x6B},     {"KeyPadClear", 0x0C}, {"KeyPadDivide", 0x6F}, {"KeyPadMinus", 0x6D},  {"KeyPadEnter", 261},
+        {"Command", 0x5B}};
+    table.insert(table.end(), rest.begin(), rest.end());
+    return table;
+}
+
 } // namespace
+
+TEST(CKeyNamesTest, WholeTableInOrderAndNoOtherCodeHasAName)
+{
+    const TNamedCodes expected = expectedKeyNames();
+    ASSERT_EQ(expected.size(), 166u);
+    TNamedCodes actual;
+    for (uint32_t i = 0; i <= C_KEY_NAME_COUNT && s_keyNameTable[i].code != C_KEY_NONE; ++i)
+        actual.emplace_back(s_keyNameTable[i].name, s_keyNameTable[i].code);
+    EXPECT_EQ(actual, expected);
+    EXPECT_STREQ(s_keyNameTable[C_KEY_NAME_COUNT].name, "");
+    EXPECT_EQ(s_keyNameTable[C_KEY_NAME_COUNT].code, C_KEY_NONE);
+
+    std::map<int32_t, std::string> names;
+    for (const auto& entry : expected)
+        names[entry.second] = lower(entry.first.c_str());
+    CKeyNameMaps maps;
+    for (int32_t code = -5; code <= 700; ++code)
+        EXPECT_EQ(maps.keyName(static_cast<TKeyCode>(code)).c_str(), names.count(code) ? names[code] : "") << code;
+}
 
 TEST(CKeyNamesTest, TableHas166UniqueEntriesInItsFixedOrderThenTheSentinel)
 {

@@ -222,19 +222,19 @@ void CDirectInputJoystick::_reacquire()
 
 void CDirectInputJoystick::_readArrows(const DIJOYSTATE2& state)
 {
-    uint32_t first = m_deviceButtons;
+    // 64 bits, so that a driver's absurd button count cannot wrap around.
+    uint64_t first = m_deviceButtons;
     for (uint32_t j = 0; j < C_ARROW_COUNT; ++j)
     {
         if (!m_arrowPresent[j])
             continue;
-        // Compared without adding, so that a driver's absurd button count
-        // cannot wrap around into the array.
-        if (first >= C_BUTTON_COUNT - 4)
-            TAVRIN_THROW_AT(CInvalidOperationException, "Too many buttons on this joystick\n", C_SOURCE, 320);
         SPovReading reading = decodePov(state.rgdwPOV[j]);
         m_arrows[j] = reading.arrow;
+        // A device with many buttons keeps them all; its hats still report
+        // their arrows and get only the direction buttons that fit.
         for (uint32_t d = 0; d < 4; ++d)
-            m_buttons[first + d] = reading.directions[d];
+            if (first + d < C_BUTTON_COUNT)
+                m_buttons[first + d] = reading.directions[d];
         first += 4;
     }
 }

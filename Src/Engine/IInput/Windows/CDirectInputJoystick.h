@@ -11,7 +11,7 @@ namespace Engine {
 
 // A game controller opened through DirectInput 8. Hat switches become arrows
 // and four extra buttons each (up, right, down, left), placed after the
-// device's own buttons.
+// device's own buttons as far as they fit in the joystick's 128.
 class CDirectInputJoystick : public CJoystick
 {
 public:

@@ -1,5 +1,7 @@
 #include "Engine/IInput/Windows/CWin32MouseCursor.h"
 
+#include "Engine/IInput/Windows/CWin32CurrentCursor.h"
+
 #include "Engine/IKernel/CException.h"
 
 namespace Tavrin {
@@ -15,6 +17,8 @@ struct _SCursorState
     CManagedPtr<CImage> image;
     uint32_t hotspotX = 0;
     uint32_t hotspotY = 0;
+    // The custom cursor stays alive while it is the one shown.
+    CWin32CurrentCursor shown;
 };
 
 _SCursorState& state()
@@ -50,10 +54,7 @@ void CWin32MouseCursor::applyCursor()
         return;
     }
     _SCursorState& current = state();
-    HCURSOR cursor = createAlphaCursor(current.hotspotX, current.hotspotY);
-    SetCursor(cursor);
-    if (cursor)
-        DestroyCursor(cursor);
+    current.shown.show(createAlphaCursor(current.hotspotX, current.hotspotY), true);
 }
 
 HCURSOR CWin32MouseCursor::applySystemCursor()
@@ -63,7 +64,7 @@ HCURSOR CWin32MouseCursor::applySystemCursor()
     if (type == C_CURSOR_BITMAP)
         TAVRIN_THROW_AT(CInvalidArgumentException, "Cannot use C_CURSOR_BITMAP with this function\n", C_SOURCE, 238);
     current.image.reset();
-    HCURSOR previous = SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(getSystemCursorId(type))));
+    HCURSOR previous = current.shown.show(LoadCursorA(nullptr, MAKEINTRESOURCEA(getSystemCursorId(type))), false);
     current.type = type;
     return previous;
 }

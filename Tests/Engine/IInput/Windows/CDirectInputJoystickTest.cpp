@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
 using namespace Tavrin::Engine;
 using namespace Tavrin::Engine::Testing;
@@ -201,33 +202,50 @@ TEST(CDirectInputJoystickTest, TwelveButtonsAndOneHatPutTheHatOnButtonsTwelveToF
     }
 }
 
-TEST(CDirectInputJoystickTest, ArrowButtonsMustStayBelowIndex128)
+TEST(CDirectInputJoystickTest, ArrowButtonsThatDoNotFitBelow128AreLeftOut)
 {
+    // The state presses device buttons 0, 123 and 127; each hat still
+    // reports its arrow, and only hat buttons below 128 are written.
+    struct SCase
     {
+        DWORD buttons;
+        DWORD povs;
+        DWORD pov[2];
+        float arrows[2];
+        std::vector<uint32_t> pressed; // among buttons 120 to 127
+    };
+    const SCase cases[] = {
+        {120, 1, {9000, 0}, {0.25f, -1.0f}, {121, 127}},             // right at 121, device 127 kept
+        {124, 1, {9000, 0}, {0.25f, -1.0f}, {123, 125}},             // hat on 124 to 127
+        {126, 1, {31500, 0}, {0.875f, -1.0f}, {123, 126}},           // up at 126, right (off) at 127
+        {124, 2, {0xFFFFFFFF, 0}, {-1.0f, 0.0f}, {123}},             // second hat: no room
+        {128, 2, {18000, 27000}, {0.5f, 0.75f}, {123, 127}},         // no hat buttons at all
+        {0xFFFFFFFE, 1, {0, 0}, {0.0f, -1.0f}, {123, 127}},          // absurd count
+    };
+    for (const SCase& c : cases)
+    {
+        SCOPED_TRACE(c.buttons);
         SJoystickRig rig;
-        describe(rig.device, 120, 1);
+        describe(rig.device, c.buttons, c.povs);
         rig.open();
         DIJOYSTATE2 state = restingState();
-        state.rgdwPOV[0] = 27000;
+        state.rgbButtons[0] = state.rgbButtons[123] = state.rgbButtons[127] = 0x80;
+        state.rgdwPOV[0] = c.pov[0];
+        state.rgdwPOV[1] = c.pov[1];
         rig.device.setJoystickState(state);
-        rig.joystick->update(0.01f);
-        EXPECT_TRUE(rig.joystick->getButton(123));
-        EXPECT_FALSE(rig.joystick->getButton(120));
-    }
-    SJoystickRig rig;
-    describe(rig.device, 124, 1);
-    rig.open();
-    DIJOYSTATE2 state = restingState();
-    state.rgbButtons[0] = 0x80;
-    state.lX = 10000;
-    rig.device.setJoystickState(state);
-    for (int poll = 0; poll < 2; ++poll)
-    {
-        expectEngineException<CInvalidOperationException>([&] { rig.joystick->update(0.01f); },
-                                                          "Too many buttons on this joystick\n", C_SOURCE, 320);
-        // What was read before the arrows stays.
-        EXPECT_TRUE(rig.joystick->getButton(0));
-        EXPECT_FLOAT_EQ(rig.joystick->getAxis(0), 1.0f);
+        for (int poll = 0; poll < 2; ++poll)
+        {
+            rig.joystick->update(0.01f);
+            EXPECT_TRUE(rig.joystick->isActive());
+            EXPECT_TRUE(rig.joystick->getButton(0));
+            for (uint32_t j = 0; j < 2; ++j)
+                EXPECT_FLOAT_EQ(rig.joystick->getArrow(j), c.arrows[j]) << j;
+            std::vector<uint32_t> pressed;
+            for (uint32_t b = 120; b < 128; ++b)
+                if (rig.joystick->getButton(b))
+                    pressed.push_back(b);
+            EXPECT_EQ(pressed, c.pressed);
+        }
     }
 }
 

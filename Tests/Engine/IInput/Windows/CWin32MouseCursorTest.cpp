@@ -1,5 +1,7 @@
 #include "Engine/IInput/Windows/CWin32MouseCursor.h"
 
+#include "Engine/IInput/Windows/CWin32CurrentCursor.h"
+
 #include "Engine/IInput/InputTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -33,7 +35,75 @@ CManagedPtr<CImage> rgbaImage(uint32_t width, uint32_t height)
     return image;
 }
 
+// A destroyed cursor no longer answers GetIconInfo.
+bool isAlive(HCURSOR cursor)
+{
+    ICONINFO info{};
+    if (!GetIconInfo(cursor, &info))
+        return false;
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return true;
+}
+
+HCURSOR newCursor()
+{
+    ICONINFO info{};
+    info.hbmMask = CreateBitmap(1, 1, 1, 1, nullptr);
+    info.hbmColor = CreateBitmap(1, 1, 1, 32, nullptr);
+    HCURSOR cursor = CreateIconIndirect(&info);
+    DeleteObject(info.hbmMask);
+    DeleteObject(info.hbmColor);
+    return cursor;
+}
+
 } // namespace
+
+TEST(CWin32CurrentCursorTest, OwnedCursorLivesUntilReplacedOrTheObjectGoes)
+{
+    HCURSOR first = newCursor();
+    HCURSOR second = newCursor();
+    HCURSOR last = newCursor();
+    HCURSOR arrow = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+    ASSERT_TRUE(first && second && last);
+    {
+        CWin32CurrentCursor current;
+        current.show(first, true);
+        EXPECT_EQ(GetCursor(), first);
+        EXPECT_TRUE(isAlive(first));
+        EXPECT_EQ(current.show(second, true), first);
+        EXPECT_FALSE(isAlive(first));
+        EXPECT_TRUE(isAlive(second));
+        // A shared system cursor replaces it and is never destroyed.
+        EXPECT_EQ(current.show(arrow, false), second);
+        EXPECT_FALSE(isAlive(second));
+        EXPECT_EQ(current.getOwned(), nullptr);
+        current.show(last, true);
+        current.show(last, true); // shown again: still the same live cursor
+        EXPECT_TRUE(isAlive(last));
+    }
+    EXPECT_FALSE(isAlive(last));
+    EXPECT_TRUE(isAlive(arrow));
+}
+
+TEST_F(CWin32MouseCursorTest, CustomCursorStaysAliveWhileShown)
+{
+    CWin32MouseCursor::setCursorImage(rgbaImage(2, 2), 0, 0);
+    CWin32MouseCursor::setCursorType(CWin32MouseCursor::C_CURSOR_BITMAP);
+    CWin32MouseCursor::applyCursor();
+    HCURSOR first = GetCursor();
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(isAlive(first));
+    CWin32MouseCursor::applyCursor();
+    HCURSOR second = GetCursor();
+    EXPECT_NE(second, first);
+    EXPECT_TRUE(isAlive(second));
+    EXPECT_FALSE(isAlive(first));
+    CWin32MouseCursor::setCursorType(CWin32MouseCursor::C_CURSOR_ARROW);
+    CWin32MouseCursor::applyCursor();
+    EXPECT_EQ(GetCursor(), system(32512));
+    EXPECT_FALSE(isAlive(second));
+}
 
 TEST_F(CWin32MouseCursorTest, StartsAtTheArrow)
 {
