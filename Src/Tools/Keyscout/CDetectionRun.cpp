@@ -19,45 +19,61 @@ CDetectionRun::CDetectionRun(CKeyscout& application, CDetectionFrontEnd& frontEn
 {
 }
 
-CString CDetectionRun::execute()
+void CDetectionRun::start()
+{
+    _guarded([this] {
+        _openWindow();
+        _createDevices();
+        m_frontEnd.onDetectionStarted();
+        m_frontEndAside = true;
+        // Anything still held from before (motion fed in an earlier run's last
+        // pass, a release that went to another window, a pad or a mouse this
+        // run does not read) would keep the run from ever ending.
+        m_application.getMapper()->releaseAllKeys();
+        // No key aborts a run: only letting go of everything or closing ends it.
+        m_application.getMapper()->startDetection(CArray<TKeyCode>());
+    });
+}
+
+bool CDetectionRun::poll()
+{
+    bool going = false;
+    _guarded([&] {
+        if (_isOver())
+            return;
+        _poll();
+        going = !_isOver();
+    });
+    return going;
+}
+
+CString CDetectionRun::finish()
+{
+    CString result;
+    _guarded([&] {
+        result = _takeResult();
+        m_frontEndAside = false;
+        m_frontEnd.onDetectionFinished(result);
+        _closeWindow();
+        // The last reference; the application's listener reference goes with it.
+        m_application.setWindow(CManagedPtr<CWindow>());
+        _releaseDevices();
+    });
+    return result;
+}
+
+template <typename TStep>
+void CDetectionRun::_guarded(TStep step)
 {
     try
     {
-        return _detect();
+        step();
     }
     catch (...)
     {
         _abandon();
         throw;
     }
-}
-
-CString CDetectionRun::_detect()
-{
-    _openWindow();
-    _createDevices();
-    m_frontEnd.onDetectionStarted();
-    m_frontEndAside = true;
-    // Anything still held from before (motion fed in an earlier run's last
-    // pass, a release that went to another window, a pad or a mouse this run
-    // does not read) would keep the run from ever ending.
-    m_application.getMapper()->releaseAllKeys();
-    // No key aborts a run: only letting go of everything or closing ends it.
-    m_application.getMapper()->startDetection(CArray<TKeyCode>());
-    while (!_isOver())
-    {
-        _poll();
-        if (m_application.getWindow()->isClosed())
-            break;
-    }
-    CString result = _takeResult();
-    m_frontEndAside = false;
-    m_frontEnd.onDetectionFinished(result);
-    _closeWindow();
-    // The last reference; the application's listener reference goes with it.
-    m_application.setWindow(CManagedPtr<CWindow>());
-    _releaseDevices();
-    return result;
 }
 
 void CDetectionRun::_closeWindow()
@@ -115,7 +131,6 @@ bool CDetectionRun::_isOver() const
 void CDetectionRun::_poll()
 {
     CInputMapper* mapper = m_application.getMapper();
-    CTimer::sleepMilliseconds(C_POLL_MILLISECONDS);
     m_application.getInputManager()->update(C_TIME_STEP);
     // Keys and mouse buttons reach the mapper through the listener here.
     m_application.getWindow()->processMessages();

@@ -11,8 +11,8 @@ class CKeyscout;
 class CDetectionFrontEnd;
 
 // One detection: opens the detection window and fresh devices, polls them
-// every 10 ms while the mapper records, and hands the result to the front
-// end. Knows nothing of the dialog, so any front end can drive it.
+// while the mapper records, and hands the result to the front end. Knows
+// nothing of the dialog, so any front end can drive it.
 class CDetectionRun
 {
 public:
@@ -27,12 +27,20 @@ public:
     CDetectionRun(const CDetectionRun&) = delete;
     CDetectionRun& operator=(const CDetectionRun&) = delete;
 
-    // The whole run; returns the text given to the front end. On failure the
-    // window and the devices are released and the front end is back.
-    Tavrin::Engine::CString execute();
+    // A run in steps: start, poll every 10 ms until it answers false, finish.
+    // On a failure in any step the window and the devices are released and
+    // the front end is back before the exception goes on.
+    void start();
+    // One pass; false once the run is over (everything let go, or closed).
+    bool poll();
+    // Gives the result to the front end, closes the window, frees the devices.
+    Tavrin::Engine::CString finish();
+    // Ends the run without a result: window and devices released, front end back.
+    void cancel() { _abandon(); }
 
 private:
-    Tavrin::Engine::CString _detect();
+    template <typename TStep>
+    void _guarded(TStep step);
     void _closeWindow();
     void _abandon();
     void _openWindow();

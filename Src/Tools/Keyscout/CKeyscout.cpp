@@ -1,8 +1,11 @@
 #include "Tools/Keyscout/CKeyscout.h"
 
+#include "Engine/IKernel/System/CTimer.h"
 #include "Tools/Keyscout/CDetectionRun.h"
 
 using namespace Tavrin::Engine;
+
+const char* const CKeyscout::C_PROMPT = "Click the button above to start key detection..";
 
 CKeyscout::CKeyscout() : CKeyscout(createInputManager())
 {
@@ -15,6 +18,8 @@ CKeyscout::CKeyscout(const CManagedPtr<CInputManager>& inputManager)
 
 CKeyscout::~CKeyscout()
 {
+    // Its devices go before the manager that registered them.
+    m_run.reset();
     m_mapper.reset();
     m_inputManager.reset();
     m_joysticks.clear();
@@ -53,23 +58,70 @@ void CKeyscout::refreshJoysticks()
     m_inputManager->enumerateJoysticks(m_joysticks);
 }
 
+uint32_t CKeyscout::getListedJoystickCount() const
+{
+    uint64_t count = m_joysticks.getCount();
+    return count < C_MAX_LISTED_JOYSTICKS ? static_cast<uint32_t>(count) : C_MAX_LISTED_JOYSTICKS;
+}
+
 CString CKeyscout::detectKeys(CDetectionFrontEnd& frontEnd)
+{
+    if (!beginDetection(frontEnd))
+        return CString();
+    do
+        CTimer::sleepMilliseconds(CDetectionRun::C_POLL_MILLISECONDS);
+    while (pollDetection());
+    return m_lastResult;
+}
+
+bool CKeyscout::beginDetection(CDetectionFrontEnd& frontEnd)
 {
     // A run pumps messages, so a request can arrive in the middle of one; a
     // second run inside it would pull the window out from under the first.
-    if (m_detecting)
-        return CString();
-    m_detecting = true;
+    if (m_run)
+        return false;
+    m_run.reset(new CDetectionRun(*this, frontEnd));
     try
     {
-        CDetectionRun run(*this, frontEnd);
-        CString result = run.execute();
-        m_detecting = false;
-        return result;
+        m_run->start();
     }
     catch (...)
     {
-        m_detecting = false;
+        m_run.reset();
         throw;
     }
+    return true;
+}
+
+bool CKeyscout::pollDetection()
+{
+    // A pass pumps messages, which may let a front end's own loop call in.
+    if (!m_run || m_polling)
+        return m_run != nullptr;
+    m_polling = true;
+    bool going = false;
+    try
+    {
+        going = m_run->poll();
+        if (!going)
+            m_lastResult = m_run->finish();
+    }
+    catch (...)
+    {
+        m_polling = false;
+        m_run.reset();
+        throw;
+    }
+    m_polling = false;
+    if (!going)
+        m_run.reset();
+    return going;
+}
+
+void CKeyscout::cancelDetection()
+{
+    if (!m_run)
+        return;
+    m_run->cancel();
+    m_run.reset();
 }

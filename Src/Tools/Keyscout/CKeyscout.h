@@ -10,8 +10,10 @@
 #include "Engine/IRenderer/CWindowEventListener.h"
 
 #include <cstdint>
+#include <memory>
 
 class CDetectionFrontEnd;
+class CDetectionRun;
 
 // The application: the input manager, the mapper used for detection, the
 // joysticks listed when the dialog opened and the user's choices. It listens
@@ -21,6 +23,10 @@ class CKeyscout : public Tavrin::Engine::CWindowEventListener
 public:
     static constexpr uint32_t C_SLOT_COUNT = 2;
     static constexpr uint32_t C_NO_SELECTION = 0xFFFFFFFFu;
+    // What every front end shows before the first run.
+    static const char* const C_PROMPT;
+    // The most joysticks a front end lists for each slot.
+    static constexpr uint32_t C_MAX_LISTED_JOYSTICKS = 16;
 
     // The platform's input manager.
     CKeyscout();
@@ -38,16 +44,28 @@ public:
 
     // Replaces the joystick list with the ones the input manager finds now.
     void refreshJoysticks();
-    // One detection run; returns the names shown to the user. Asked again
+    // One detection run, blocking; returns the names shown to the user. Asked
     // while a run is going, it does nothing and returns the empty text.
     Tavrin::Engine::CString detectKeys(CDetectionFrontEnd& frontEnd);
-    bool isDetecting() const { return m_detecting; }
+    // The same run driven by the caller's loop: begin (false while a run is
+    // going), then poll every 10 ms until it answers false; by then the front
+    // end has the result, which getLastResult also gives.
+    bool beginDetection(CDetectionFrontEnd& frontEnd);
+    bool pollDetection();
+    bool isDetecting() const { return m_run != nullptr; }
+    // Ends a run that is going without a result (the front end comes back).
+    // Front ends call it before the modules are uninstalled: their uninstall
+    // deletes the detection window whatever references are left.
+    void cancelDetection();
+    const Tavrin::Engine::CString& getLastResult() const { return m_lastResult; }
 
     Tavrin::Engine::CInputManager* getInputManager() const { return m_inputManager.get(); }
     Tavrin::Engine::CInputMapper* getMapper() const { return m_mapper.get(); }
     Tavrin::Engine::CWindow* getWindow() const { return m_window.get(); }
     void setWindow(const Tavrin::Engine::CManagedPtr<Tavrin::Engine::CWindow>& window) { m_window = window; }
     const Tavrin::Engine::CArray<Tavrin::Engine::SJoystickDescriptor>& getJoysticks() const { return m_joysticks; }
+    // The first joysticks of the list, as many as a front end shows.
+    uint32_t getListedJoystickCount() const;
     // C_NO_SELECTION when no joystick is chosen for the slot.
     uint32_t getJoystickSelection(uint32_t slot) const { return m_joystickSelection[slot]; }
     void setJoystickSelection(uint32_t slot, uint32_t index) { m_joystickSelection[slot] = index; }
@@ -61,5 +79,7 @@ private:
     Tavrin::Engine::CArray<Tavrin::Engine::SJoystickDescriptor> m_joysticks;
     uint32_t m_joystickSelection[C_SLOT_COUNT] = {C_NO_SELECTION, C_NO_SELECTION};
     bool m_excludeMouseMovements;
-    bool m_detecting = false;
+    std::unique_ptr<CDetectionRun> m_run;
+    bool m_polling = false;
+    Tavrin::Engine::CString m_lastResult;
 };

@@ -240,6 +240,33 @@ TEST_F(CDetectionRunTest, AFailedRunReleasesItsWindowAndDevicesAndBringsTheFront
     EXPECT_EQ(run(), "b");
 }
 
+// A front end with its own loop drives the run one pass at a time, and can
+// end it early, as it must before the modules go.
+TEST_F(CDetectionRunTest, ARunDrivenPassByPassOrCancelled)
+{
+    CRecordingFrontEnd frontEnd(m_trace);
+    m_windows.m_script = {keyDown(code("a")), keyUp(code("a"))};
+    ASSERT_TRUE(m_application.beginDetection(frontEnd));
+    EXPECT_FALSE(m_application.beginDetection(frontEnd));
+    uint32_t passes = 1;
+    while (m_application.pollDetection())
+        ++passes;
+    EXPECT_EQ(passes, 2u);
+    EXPECT_FALSE(m_application.isDetecting());
+    EXPECT_EQ(m_application.getLastResult(), CString("a"));
+    EXPECT_TRUE(traced("finished 'a'"));
+
+    m_trace.clear();
+    m_windows.m_script = {keyDown(code("b"))};
+    ASSERT_TRUE(m_application.beginDetection(frontEnd));
+    EXPECT_TRUE(m_application.pollDetection());
+    m_application.cancelDetection();
+    EXPECT_FALSE(m_application.isDetecting());
+    EXPECT_EQ(m_application.getWindow(), nullptr);
+    const TTrace tail(m_trace.end() - 3, m_trace.end());
+    EXPECT_EQ(tail, (TTrace{"window released", "mouse released", "finished ''"}));
+}
+
 TEST_F(CDetectionRunTest, OneWheelNotchUpCountsEvenWithMotionExcluded)
 {
     m_input->m_mouseScript = {{0, 0, 0.0f}, {0, 0, 1.0f}};

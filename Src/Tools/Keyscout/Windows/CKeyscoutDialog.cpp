@@ -5,12 +5,11 @@
 
 #include "Engine/IKernel/CLog.h"
 
-#include <algorithm>
+#include <cstring>
 #include <vector>
 
 using namespace Tavrin::Engine;
 
-const char* const CKeyscoutDialog::C_PROMPT = "Click the button above to start key detection..";
 
 CKeyscoutDialog::CKeyscoutDialog(HWND dialog, CKeyscout& application) : m_dialog(dialog), m_application(application)
 {
@@ -37,7 +36,13 @@ INT_PTR CKeyscoutDialog::_handle(HWND dialog, UINT message, WPARAM wParam, LPARA
     {
         SetWindowLongPtrA(dialog, GWLP_USERDATA, lParam);
         CKeyscoutDialog(dialog, *reinterpret_cast<CKeyscout*>(lParam)).initialise();
+        _hookCopyKey(dialog);
         return TRUE;
+    }
+    if (message == WM_DESTROY)
+    {
+        _unhookCopyKey(dialog);
+        return FALSE;
     }
     if (message == WM_COMMAND)
         return _onCommand(dialog, wParam);
@@ -65,13 +70,12 @@ INT_PTR CKeyscoutDialog::_onCommand(HWND dialog, WPARAM wParam)
 
 void CKeyscoutDialog::initialise()
 {
-    SetDlgItemTextA(m_dialog, IDC_RESULT, C_PROMPT);
+    SetDlgItemTextA(m_dialog, IDC_RESULT, CKeyscout::C_PROMPT);
     _send(IDC_EXCLUDE_MOUSE, BM_SETCHECK, BST_CHECKED, 0);
     m_application.refreshJoysticks();
     const CArray<SJoystickDescriptor>& joysticks = m_application.getJoysticks();
-    uint64_t count = std::min<uint64_t>(joysticks.getCount(), C_MAX_LISTED_JOYSTICKS);
     // Inserted by position, so an item's index is its place in the list.
-    for (uint64_t i = 0; i < count; ++i)
+    for (uint32_t i = 0; i < m_application.getListedJoystickCount(); ++i)
     {
         LPARAM name = reinterpret_cast<LPARAM>(joysticks[i].name.c_str());
         _send(IDC_JOYSTICK0, CB_INSERTSTRING, static_cast<WPARAM>(i), name);
@@ -121,6 +125,69 @@ void CKeyscoutDialog::onDetectionFinished(const CString& result)
     SetDlgItemTextA(m_dialog, IDC_RESULT, result.c_str());
     EnableWindow(m_dialog, TRUE);
     ShowWindow(m_dialog, SW_SHOWNORMAL);
+}
+
+namespace {
+// One dialog at a time has the copy key.
+HHOOK s_copyHook = nullptr;
+HWND s_copyDialog = nullptr;
+} // namespace
+
+bool CKeyscoutDialog::copyResult() const
+{
+    char text[1024] = "";
+    GetDlgItemTextA(m_dialog, IDC_RESULT, text, sizeof(text));
+    size_t size = strlen(text) + 1;
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
+    if (!memory)
+        return false;
+    memcpy(GlobalLock(memory), text, size);
+    GlobalUnlock(memory);
+    if (!OpenClipboard(m_dialog))
+    {
+        GlobalFree(memory);
+        return false;
+    }
+    EmptyClipboard();
+    // The clipboard owns the memory once it took it.
+    bool copied = SetClipboardData(CF_TEXT, memory) != nullptr;
+    if (!copied)
+        GlobalFree(memory);
+    CloseClipboard();
+    return copied;
+}
+
+// A modal dialog's loop hands its keys to the focused control, not to the
+// dialog procedure; the message filter sees them first.
+LRESULT CALLBACK CKeyscoutDialog::_onDialogMessage(int code, WPARAM wParam, LPARAM lParam)
+{
+    const MSG* message = reinterpret_cast<const MSG*>(lParam);
+    if (code == MSGF_DIALOGBOX && message->message == WM_KEYDOWN && message->wParam == 'C' && GetKeyState(VK_CONTROL) < 0 &&
+        (message->hwnd == s_copyDialog || IsChild(s_copyDialog, message->hwnd)))
+    {
+        CKeyscout* application = reinterpret_cast<CKeyscout*>(GetWindowLongPtrA(s_copyDialog, GWLP_USERDATA));
+        if (application)
+            CKeyscoutDialog(s_copyDialog, *application).copyResult();
+        return TRUE;
+    }
+    return CallNextHookEx(s_copyHook, code, wParam, lParam);
+}
+
+void CKeyscoutDialog::_hookCopyKey(HWND dialog)
+{
+    if (s_copyHook)
+        return;
+    s_copyHook = SetWindowsHookExA(WH_MSGFILTER, _onDialogMessage, nullptr, GetCurrentThreadId());
+    s_copyDialog = dialog;
+}
+
+void CKeyscoutDialog::_unhookCopyKey(HWND dialog)
+{
+    if (!s_copyHook || s_copyDialog != dialog)
+        return;
+    UnhookWindowsHookEx(s_copyHook);
+    s_copyHook = nullptr;
+    s_copyDialog = nullptr;
 }
 
 LRESULT CKeyscoutDialog::_send(int control, UINT message, WPARAM wParam, LPARAM lParam) const

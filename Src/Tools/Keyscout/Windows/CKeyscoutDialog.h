@@ -14,10 +14,6 @@ class CKeyscout;
 class CKeyscoutDialog : public CDetectionFrontEnd
 {
 public:
-    // The most joysticks a combo box lists.
-    static constexpr uint32_t C_MAX_LISTED_JOYSTICKS = 16;
-    static const char* const C_PROMPT;
-
     CKeyscoutDialog(HWND dialog, CKeyscout& application);
 
     // The dialog procedure; lParam of WM_INITDIALOG is the application.
@@ -30,6 +26,9 @@ public:
     // Reads the selections and runs one detection; nothing while one runs.
     void detect();
 
+    // Puts the result line on the clipboard as text (Ctrl+C in the dialog).
+    bool copyResult() const;
+
     void onDetectionStarted() override;
     void onDetectionFinished(const Tavrin::Engine::CString& result) override;
 
@@ -37,6 +36,9 @@ private:
     static INT_PTR _handle(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
     static INT_PTR _onCommand(HWND dialog, WPARAM wParam);
     void _dropQueuedDetectCommands();
+    static LRESULT CALLBACK _onDialogMessage(int code, WPARAM wParam, LPARAM lParam);
+    static void _hookCopyKey(HWND dialog);
+    static void _unhookCopyKey(HWND dialog);
     LRESULT _send(int control, UINT message, WPARAM wParam, LPARAM lParam) const;
 
     HWND m_dialog;

@@ -21,6 +21,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
         CKeyscout application;
         DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_KEYSCOUT), nullptr, CKeyscoutDialog::dialogProcedure,
                         reinterpret_cast<LPARAM>(&application));
+        // The dialog can be ended from inside a run; its window must go
+        // before the renderer's uninstall deletes it.
+        application.cancelDetection();
         IRenderer::uninstall();
         IInput::uninstall();
         IKernel::uninstall();

@@ -249,6 +249,37 @@ TEST_F(CKeyscoutDialogTest, AFailedRunIsLoggedAndBringsTheDialogBack)
               CLogCapture::lines().end());
 }
 
+std::string clipboardText()
+{
+    std::string text;
+    if (!OpenClipboard(nullptr))
+        return "(no clipboard)";
+    if (HANDLE data = GetClipboardData(CF_TEXT))
+    {
+        text = static_cast<const char*>(GlobalLock(data));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
+// The dialog's modal loop passes each key through the message filter before
+// the focused control sees it; Ctrl+C there copies the result line.
+TEST_F(CKeyscoutDialogTest, CtrlCCopiesTheResultLine)
+{
+    SetDlgItemTextA(m_dialog, IDC_RESULT, "leftctrl + a");
+    BYTE keys[256] = {};
+    MSG message{GetDlgItem(m_dialog, IDC_DETECT), WM_KEYDOWN, 'C', 0, 0, {0, 0}};
+    SetKeyboardState(keys);
+    EXPECT_FALSE(CallMsgFilterA(&message, MSGF_DIALOGBOX));
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    EXPECT_TRUE(CallMsgFilterA(&message, MSGF_DIALOGBOX));
+    EXPECT_EQ(clipboardText(), "leftctrl + a");
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+}
+
 TEST_F(CKeyscoutDialogTest, OnlyTheButtonAndCancelCommandsAreHandled)
 {
     EXPECT_EQ(CKeyscoutDialog::dialogProcedure(m_dialog, WM_COMMAND, MAKEWPARAM(1234, BN_CLICKED), 0), FALSE);
