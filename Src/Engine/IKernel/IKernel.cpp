@@ -91,6 +91,7 @@ CString IKernel::s_executableFileName;
 CString IKernel::s_executableFolder(".");
 CString IKernel::s_executablePath;
 CString IKernel::s_runtimeLibraryPath("./Mono");
+CString IKernel::s_reportFolder;
 uint32_t IKernel::s_processorCount = 1;
 bool IKernel::s_testMode = false;
 
@@ -142,8 +143,9 @@ void IKernel::_configureLog()
 
 void IKernel::_startReports()
 {
-    CFileUtils::createDirectory(s_executableFolder);
-    CString stem = s_executableFolder + "/" + s_applicationShortName;
+    const CString& folder = getReportFolder();
+    CFileUtils::createDirectory(folder);
+    CString stem = folder + "/" + s_applicationShortName;
     CFileName logName(stem + "_log.txt");
     CFileName crashName(stem + "_crash.txt");
     reopenLog(logName.getFullPath().c_str());

@@ -28,6 +28,10 @@ public:
     static const CString& getExecutableFolder() { return s_executableFolder; }
     static const CString& getExecutablePath() { return s_executablePath; }
     static const CString& getRuntimeLibraryPath() { return s_runtimeLibraryPath; }
+    // Where the log and the crash report go: the executable's folder unless
+    // the program chose another before the first install.
+    static const CString& getReportFolder() { return s_reportFolder.isEmpty() ? s_executableFolder : s_reportFolder; }
+    static void setReportFolder(const char* folder) { s_reportFolder = folder ? folder : ""; }
     static uint32_t getProcessorCount() { return s_processorCount; }
     static uint32_t getInstallCount() { return s_installCount; }
 
@@ -60,6 +64,7 @@ protected:
     static CString s_executableFolder;
     static CString s_executablePath;
     static CString s_runtimeLibraryPath;
+    static CString s_reportFolder;
     static uint32_t s_processorCount;
     static bool s_testMode;
 };

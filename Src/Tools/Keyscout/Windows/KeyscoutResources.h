@@ -10,5 +10,4 @@
 #define IDC_JOYSTICK0 1022
 #define IDC_JOYSTICK1 1023
 
-#define KEYSCOUT_VERSION_NUMBERS 1, 0, 0, 0
-#define KEYSCOUT_VERSION_TEXT "1.0.0.0"
+#include "KeyscoutVersion.h"

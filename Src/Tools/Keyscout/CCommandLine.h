@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+
+// What the command line asks of the program. Options only: Keyscout takes
+// no file names.
+class CCommandLine
+{
+public:
+    // In rising precedence: help wins over version, both over a run.
+    enum TMode
+    {
+        C_MODE_DIALOG,
+        C_MODE_ONCE,
+        C_MODE_VERSION,
+        C_MODE_HELP,
+        // An option the program does not know; getError says which.
+        C_MODE_UNKNOWN
+    };
+
+    CCommandLine(int argumentCount, const char* const* arguments);
+
+    TMode getMode() const { return m_mode; }
+    const std::string& getError() const { return m_error; }
+
+    static const char* const C_USAGE;
+
+private:
+    TMode m_mode = C_MODE_DIALOG;
+    std::string m_error;
+};

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "Tools/Keyscout/CDetectionFrontEnd.h"
+
+#include <cstdio>
+
+// Prints every finished detection as one line (empty when nothing was
+// recorded), so that the program's output can be piped or kept in a file.
+class CConsoleFrontEnd : public CDetectionFrontEnd
+{
+public:
+    explicit CConsoleFrontEnd(FILE* output = stdout) : m_output(output) {}
+
+    void onDetectionStarted() override {}
+    void onDetectionFinished(const Tavrin::Engine::CString& result) override;
+
+private:
+    FILE* m_output;
+};
