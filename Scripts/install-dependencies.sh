@@ -6,7 +6,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev
   googletest libgtest-dev libbenchmark-dev zlib1g-dev libdw-dev
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev
-  wine64 xvfb xauth xdotool x11-apps imagemagick gzip
+  wine64 xvfb xauth xdotool xautomation x11-apps imagemagick gzip
 )
 
 missing=()
