@@ -5,7 +5,7 @@
 # suites of Scripts/tests.d. Names given on the command line run only those
 # presets and suites, for example `Scripts/test.sh native` or `Scripts/test.sh e2e`.
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
 root="$PWD"
 all_presets=(native asan tsan windows)
 # The test command's own check points this at fake suites; their logs then

@@ -92,9 +92,11 @@ watchdog &
 watchdog_pid=$!
 
 # Up to date with the sources, whether run by the test command or alone.
-{ [ -f "$build/CMakeCache.txt" ] || cmake --preset windows >/dev/null 2>&1; } &&
-  cmake --build --preset windows --target keyscout keyscout_probe >/dev/null 2>&1 ||
-  { fail build "keyscout.exe and keyscout_probe.exe could not be built"; exit 1; }
+if ! { [ -f "$build/CMakeCache.txt" ] || cmake --preset windows >/dev/null 2>&1; } ||
+  ! cmake --build --preset windows --target keyscout keyscout_probe >/dev/null 2>&1; then
+  fail build "keyscout.exe and keyscout_probe.exe could not be built"
+  exit 1
+fi
 command -v xte >/dev/null ||
   fail xte "not installed (Debian's xautomation, installed by Scripts/install-dependencies.sh)"
 
@@ -239,8 +241,8 @@ tap_key() { xdotool key "$1"; }
 click_in_window() {
   local id
   id="$(window_id "$window_title")"
-  [ -n "$id" ] && xdotool mousemove --window "$id" 160 60
-  sleep 0.2
+  [ -n "$id" ] && xdotool mousemove --sync --window "$id" 160 60
+  sleep 0.1
   xdotool mousedown "$1"
   sleep 0.15
   xdotool mouseup "$1"
