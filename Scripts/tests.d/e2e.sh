@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # End-to-end run of keyscout.exe as a user would drive it: under Wine on a
-# private X server (Xvfb, no window manager), with xdotool for the keyboard
-# and mouse and keyscout_probe.exe to read the dialog back. Bounded in time;
-# every process it starts is ended on the way out.
+# private X server (Xvfb, no window manager), with xdotool and xte for the
+# keyboard and mouse and keyscout_probe.exe to read the dialog back and to
+# post it messages. Bounded in time; every process it starts is ended on the
+# way out. Only checks that can fail are counted.
 #   TAVRIN_E2E_SECONDS   overall limit (default 300)
 set -uo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
@@ -46,8 +47,11 @@ finish() {
 trap finish EXIT
 trap 'echo "e2e: interrupted"; failed=$((failed + 1)); exit 1' INT TERM
 
+# --- Checks ----------------------------------------------------------------
 pass() { passed=$((passed + 1)); echo "ok   - $1: $2"; }
 fail() { failed=$((failed + 1)); echo "FAIL - $1: $2"; }
+# Not a check: something for a person to look at.
+note() { echo "note - $1: $2"; }
 # check NAME EXPECTED ACTUAL
 check() { if [ "$2" = "$3" ]; then pass "$1" "'$3'"; else fail "$1" "expected '$2', got '$3'"; fi; }
 
@@ -57,13 +61,23 @@ field() { sed -n "s/^$1=//p" <<<"$2" | head -n 1; }
 
 # Waits until a command's output matches, for up to $2 tenths of a second.
 wait_until() {
-  local pattern=$1 tenths=$2
+  local pattern=$1 tenths=$2 i
   shift 2
   for ((i = 0; i < tenths; i++)); do
     "$@" | grep -qE "$pattern" && return 0
     sleep 0.1
   done
   return 1
+}
+
+screenshot() {
+  local file="$build/keyscout-dialog-$1.png"
+  rm -f "$file"
+  if import -window root "$file" 2>/dev/null && [ -s "$file" ]; then
+    note "screenshot $1" "build/windows/keyscout-dialog-$1.png"
+  else
+    note "screenshot $1" "could not be taken"
+  fi
 }
 
 # Seen by the whole script: one limit for everything it does.
@@ -77,10 +91,14 @@ watchdog() {
 watchdog &
 watchdog_pid=$!
 
-if [ ! -f "$exe" ] || [ ! -f "$probe_exe" ]; then
-  cmake --build --preset windows --target keyscout keyscout_probe >/dev/null 2>&1 ||
-    { fail build "keyscout.exe and keyscout_probe.exe could not be built"; exit 1; }
+# Up to date with the sources, whether run by the test command or alone.
+if ! { [ -f "$build/CMakeCache.txt" ] || cmake --preset windows >/dev/null 2>&1; } ||
+  ! cmake --build --preset windows --target keyscout keyscout_probe >/dev/null 2>&1; then
+  fail build "keyscout.exe and keyscout_probe.exe could not be built"
+  exit 1
 fi
+command -v xte >/dev/null ||
+  fail xte "not installed (Debian's xautomation, installed by Scripts/install-dependencies.sh)"
 
 # A free display chosen by the server itself.
 display_file="$(mktemp)"
@@ -92,35 +110,60 @@ rm -f "$display_file"
 [ "$DISPLAY" != ":" ] || { fail xvfb "no display"; exit 1; }
 tavrin_wine_prefix
 
-# --- Start -----------------------------------------------------------------
-rm -f "$log_file" "$crash_file"
-"$WINE64" "$exe" >/dev/null 2>&1 &
-app_pid=$!
-if ! wait_until '^dialog\.visible=1' 600 probe info; then
-  fail start "the dialog '$dialog_title' did not appear"
-  exit 1
-fi
-sleep 0.5
-import -window root "$build/keyscout-dialog-before.png" 2>/dev/null
+# --- The program and its windows --------------------------------------------
+# Starts keyscout.exe with no log or crash file beside it and waits for the
+# dialog, with its prompt set.
+start_program() {
+  rm -f "$log_file" "$crash_file"
+  "$WINE64" "$exe" >/dev/null 2>&1 &
+  app_pid=$!
+  wait_until '^1002\.text=Click' 600 probe info && return 0
+  fail "start" "the dialog '$dialog_title' did not appear"
+  return 1
+}
 
-info="$(probe info)"
-check "dialog title" "$dialog_title" "$(field dialog.text "$info")"
-check "prompt (1002)" "Click the button above to start key detection.." "$(field 1002.text "$info")"
-check "button (1001)" "Detect key(s)" "$(field 1001.text "$info")"
-check "label (1003)" "Joystick #0:" "$(field 1003.text "$info")"
-check "label (1004)" "Joystick #1:" "$(field 1004.text "$info")"
-check "check box (1005)" "Exclude mouse movements" "$(field 1005.text "$info")"
-check "check box ticked" "1" "$(field 1005.checked "$info")"
-check "joystick list 1022 empty" "0 -1" "$(field 1022.count "$info") $(field 1022.selection "$info")"
-check "joystick list 1023 empty" "0 -1" "$(field 1023.count "$info") $(field 1023.selection "$info")"
+# end_program NAME ACTION...: the action must end the process within 20 s;
+# then the log holds the module lines in order and there is no crash file.
+end_program() {
+  local name=$1 i
+  shift
+  "$@"
+  for ((i = 0; i < 200; i++)); do
+    kill -0 "$app_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$app_pid" 2>/dev/null; then
+    fail "$name" "the process is still running"
+    return
+  fi
+  wait "$app_pid" 2>/dev/null
+  app_pid=""
+  pass "$name" "the process ended"
+  if [ -f "$log_file" ]; then
+    check "module lines in the log, $name" \
+      "Installing IKernel,Installing IInput,Installing IRenderer,IRenderer uninstalled,IInput uninstalled,IKernel uninstalled" \
+      "$(tr -d '\r' <"$log_file" | sed -n 's/^\[[^]]*\] //p' |
+        grep -xE 'Installing IKernel|Installing IInput|Installing IRenderer|IRenderer uninstalled|IInput uninstalled|IKernel uninstalled' |
+        paste -sd, -)"
+  else
+    fail "module lines in the log, $name" "no $log_file"
+  fi
+  if [ -e "$crash_file" ]; then
+    fail "no crash report, $name" "$(head -n 5 "$crash_file")"
+  else
+    pass "no crash report, $name" "no keyscout_crash.txt"
+  fi
+}
+
+window_id() { xdotool search --name "^$1\$" 2>/dev/null | head -n 1; }
 
 # Brings the dialog to the front and gives it the keyboard (no window manager).
 focus_dialog() {
   probe front >/dev/null
   local id
-  id="$(xdotool search --name "^$dialog_title\$" 2>/dev/null | head -n 1)"
+  id="$(window_id "$dialog_title")"
   [ -n "$id" ] && xdotool windowfocus --sync "$id" 2>/dev/null
-  sleep 0.3
+  wait_until '^active=1' 30 probe focus "$dialog_title"
 }
 
 # A real click on a dialog control.
@@ -138,10 +181,14 @@ start_detection() {
   click_control 1001 || return 1
   wait_until '^window\.visible=1' 100 probe window "$window_title" || return 1
   local id
-  id="$(xdotool search --name "^$window_title\$" 2>/dev/null | head -n 1)"
+  id="$(window_id "$window_title")"
   [ -n "$id" ] || return 1
   xdotool windowfocus --sync "$id" 2>/dev/null
-  sleep 0.4
+  wait_until '^active=1' 30 probe focus "$window_title"
+  # The dialog hides once the devices exist; they start reading at their
+  # first poll, which nothing outside shows, so give it a few passes.
+  wait_until '^dialog\.visible=0' 50 probe info || return 1
+  sleep 0.1
 }
 
 # The dialog's text once the run is over and the dialog is back. A run that
@@ -153,32 +200,10 @@ result() {
     echo "<run did not end; closed with '$(probe text)'>"
     return
   fi
-  probe text
+  probe text || echo "<no dialog>"
 }
 
-# --- Detection window ------------------------------------------------------
-if start_detection; then
-  window="$(probe window "$window_title")"
-  check "detection window client area" "320x100" "$(field window.client "$window")"
-  read -r wx wy ww wh <<<"$(field window.rect "$window" | tr ',' ' ')"
-  read -r sw sh <<<"$(field screen "$window" | tr 'x' ' ')"
-  dx=$((2 * wx + ww - sw)); dy=$((2 * wy + wh - sh))
-  if [ "${dx#-}" -le 2 ] && [ "${dy#-}" -le 2 ]; then
-    pass "detection window centred" "rect $wx,$wy ${ww}x$wh on ${sw}x$sh"
-  else
-    fail "detection window centred" "rect $wx,$wy ${ww}x$wh on ${sw}x$sh"
-  fi
-  check "dialog hidden during the run" "0" "$(field dialog.visible "$(probe info)")"
-  xdotool keydown Control_L; sleep 0.15; xdotool keydown a; sleep 0.15
-  xdotool keyup a; sleep 0.15; xdotool keyup Control_L
-  check "left ctrl then a" "leftctrl + a" "$(result)"
-  info="$(probe info)"
-  check "dialog restored and enabled" "1 1" "$(field dialog.visible "$info") $(field dialog.enabled "$info")"
-else
-  fail "detection window" "'$window_title' did not open"
-fi
-
-# Runs one detection with the given actions and checks the text.
+# detect_case NAME EXPECTED ACTION...: one detection run driven by the action.
 detect_case() {
   local name=$1 expected=$2
   shift 2
@@ -190,39 +215,100 @@ detect_case() {
   check "$name" "$expected" "$(result)"
 }
 
-a_then_ctrl() {
-  xdotool keydown a; sleep 0.15; xdotool keydown Control_L; sleep 0.15
-  xdotool keyup Control_L; sleep 0.15; xdotool keyup a
+# --- Kinds of input, for the cases ----------------------------------------
+# hold_keys TOOL KEY...: presses the keys in order and releases them in the
+# reverse order, each held a moment as a hand would. TOOL is xdotool, or xte
+# for the right-hand modifiers: xdotool presses Control_R, Shift_R and Alt_R
+# together with the left-hand key, xte presses them alone.
+hold_keys() {
+  local tool=$1 key i
+  shift
+  local keys=("$@")
+  for key in "${keys[@]}"; do key_event "$tool" down "$key"; sleep 0.15; done
+  for ((i = ${#keys[@]} - 1; i >= 0; i--)); do key_event "$tool" up "${keys[i]}"; sleep 0.15; done
 }
-held_a() { xdotool keydown a; sleep 1.5; xdotool keyup a; }
-wheel_up() { xdotool click 4; }
-# In the middle of the client area, pressed and released as a hand would.
-left_click() {
+key_event() {
+  case $1 in
+    xdotool) xdotool "key$2" "$3" ;;
+    xte) xte "key$2 $3" ;;
+  esac
+}
+# held_key KEY SECONDS: held past the keyboard's auto-repeat.
+held_key() { xdotool keydown "$1"; sleep "$2"; xdotool keyup "$1"; }
+tap_key() { xdotool key "$1"; }
+# click_in_window BUTTON: X button number (1 left, 2 middle, 3 right, 8 and 9
+# the extra buttons), in the middle of the client area, held like a hand's.
+click_in_window() {
   local id
-  id="$(xdotool search --name "^$window_title\$" 2>/dev/null | head -n 1)"
-  [ -n "$id" ] && xdotool mousemove --window "$id" 160 60
-  sleep 0.2
-  xdotool mousedown 1; sleep 0.15; xdotool mouseup 1
+  id="$(window_id "$window_title")"
+  [ -n "$id" ] && xdotool mousemove --sync --window "$id" 160 60
+  sleep 0.1
+  xdotool mousedown "$1"
+  sleep 0.15
+  xdotool mouseup "$1"
 }
-alt_return() {
-  xdotool keydown Alt_L; sleep 0.15; xdotool keydown Return; sleep 0.15
-  xdotool keyup Return; sleep 0.15; xdotool keyup Alt_L
-}
-keypad_enter() { xdotool key KP_Enter; }
+# wheel_notch up|down: one notch.
+wheel_notch() { if [ "$1" = up ]; then xdotool click 4; else xdotool click 5; fi; }
 # A steady motion for about two seconds, inside the detection window. Wine's
 # DirectInput mouse may miss the first moves after the window opens, as a
 # user's hand would not be that quick anyway; the run ends at the first poll
 # without motion once some was recorded.
 move_mouse() {
+  local step
   for ((step = 0; step < 40; step++)); do xdotool mousemove_relative -- 3 -2; sleep 0.04; done
 }
+# Messages another program could post or send: post_to TITLE MESSAGE WPARAM LPARAM.
+post_to() { probe post "$@" >/dev/null; }
+send_to() { probe send "$@" >/dev/null; }
+# The detection window's close box (WM_SYSCOMMAND SC_CLOSE), after a moment.
+close_window() { sleep 0.3; post_to "$window_title" WM_SYSCOMMAND 0xF060 0; }
 # Motion that records nothing: the run goes on until the window is closed.
-move_then_close() { move_mouse; sleep 0.5; probe close "$window_title"; }
-close_window() { sleep 0.3; probe close "$window_title"; }
+move_then_close() { move_mouse; close_window; }
+# The dialog's close box: without a window manager nothing draws it, so the
+# message a click on it makes is posted.
+close_dialog() { post_to "$dialog_title" WM_SYSCOMMAND 0xF060 0; }
+press_escape() { focus_dialog; xdotool key Escape; }
 
-detect_case "a then left ctrl" "a + leftctrl" a_then_ctrl
-detect_case "a held past auto-repeat" "a" held_a
-detect_case "one wheel notch up, box ticked" "mousewheel + mousewheelup" wheel_up
+# --- The dialog as it opens ------------------------------------------------
+start_program || exit 1
+screenshot before
+info="$(probe info)"
+check "dialog title" "$dialog_title" "$(field dialog.text "$info")"
+check "prompt (1002)" "Click the button above to start key detection.." "$(field 1002.text "$info")"
+check "button (1001)" "Detect key(s)" "$(field 1001.text "$info")"
+check "label (1003)" "Joystick #0:" "$(field 1003.text "$info")"
+check "label (1004)" "Joystick #1:" "$(field 1004.text "$info")"
+check "check box (1005)" "Exclude mouse movements" "$(field 1005.text "$info")"
+check "check box ticked" "1" "$(field 1005.checked "$info")"
+check "joystick list 1022 empty" "0 -1" "$(field 1022.count "$info") $(field 1022.selection "$info")"
+check "joystick list 1023 empty" "0 -1" "$(field 1023.count "$info") $(field 1023.selection "$info")"
+
+# --- The detection window --------------------------------------------------
+if start_detection; then
+  window="$(probe window "$window_title")"
+  check "detection window client area" "320x100" "$(field window.client "$window")"
+  read -r wx wy ww wh <<<"$(field window.rect "$window" | tr ',' ' ')"
+  read -r sw sh <<<"$(field screen "$window" | tr 'x' ' ')"
+  dx=$((2 * ${wx:-0} + ${ww:-0} - ${sw:-0})); dy=$((2 * ${wy:-0} + ${wh:-0} - ${sh:-0}))
+  if [ -n "${sh:-}" ] && [ "${dx#-}" -le 2 ] && [ "${dy#-}" -le 2 ]; then
+    pass "detection window centred" "rect $wx,$wy ${ww}x$wh on ${sw}x$sh"
+  else
+    fail "detection window centred" "rect ${wx:-?},${wy:-?} ${ww:-?}x${wh:-?} on ${sw:-?}x${sh:-?}"
+  fi
+  check "dialog hidden during the run" "0" "$(field dialog.visible "$(probe info)")"
+  hold_keys xdotool Control_L a
+  check "left ctrl then a" "leftctrl + a" "$(result)"
+  info="$(probe info)"
+  check "dialog restored and enabled" "1 1" "$(field dialog.visible "$info") $(field dialog.enabled "$info")"
+else
+  fail "detection window" "'$window_title' did not open"
+fi
+
+# --- Detection runs, one per case: name, expected text, input --------------
+detect_case "a then left ctrl" "a + leftctrl" hold_keys xdotool a Control_L
+detect_case "a held past auto-repeat" "a" held_key a 1.5
+detect_case "one wheel notch up, box ticked" "mousewheel + mousewheelup" wheel_notch up
+detect_case "one wheel notch down, box ticked" "mousewheel + mousewheeldown" wheel_notch down
 detect_case "mouse moved, box ticked" "" move_then_close
 detect_case "closed before any input" "" close_window
 info="$(probe info)"
@@ -246,47 +332,15 @@ focus_dialog
 click_control 1005
 check "check box ticked again" "1" "$(field 1005.checked "$(probe info)")"
 
-detect_case "left click in the window" "mousebuttonleft" left_click
-detect_case "left alt with return" "leftalt + return" alt_return
-detect_case "keypad enter" "keypadenter" keypad_enter
-sleep 0.3
-import -window root "$build/keyscout-dialog-after.png" 2>/dev/null
-for shot in before after; do
-  if [ -s "$build/keyscout-dialog-$shot.png" ]; then
-    pass "screenshot $shot" "build/windows/keyscout-dialog-$shot.png"
-  else
-    fail "screenshot $shot" "not written"
-  fi
-done
+detect_case "left click in the window" "mousebuttonleft" click_in_window 1
+detect_case "middle click in the window" "mousebuttonmiddle" click_in_window 2
+detect_case "first extra button in the window" "mousebuttonx1" click_in_window 8
+detect_case "left alt with return" "leftalt + return" hold_keys xdotool Alt_L Return
+detect_case "keypad enter" "keypadenter" tap_key KP_Enter
+detect_case "right ctrl then f5" "rightctrl + f5" hold_keys xte Control_R F5
+detect_case "right alt alone" "rightalt" hold_keys xte Alt_R
+screenshot after
 
-# --- Esc ends the program --------------------------------------------------
-focus_dialog
-xdotool key Escape
-ended=0
-for ((i = 0; i < 200; i++)); do
-  kill -0 "$app_pid" 2>/dev/null || { ended=1; break; }
-  sleep 0.1
-done
-if [ "$ended" -eq 1 ]; then
-  wait "$app_pid" 2>/dev/null
-  app_pid=""
-  pass "Esc on the dialog" "the process ended"
-else
-  fail "Esc on the dialog" "the process is still running"
-fi
-
-# --- Log and crash report --------------------------------------------------
-if [ -f "$log_file" ]; then
-  order="$(tr -d '\r' <"$log_file" | sed -n 's/^\[[^]]*\] //p' |
-    grep -xE 'Installing IKernel|Installing IInput|Installing IRenderer|IRenderer uninstalled|IInput uninstalled|IKernel uninstalled' |
-    paste -sd, -)"
-  check "module lines in the log" \
-    "Installing IKernel,Installing IInput,Installing IRenderer,IRenderer uninstalled,IInput uninstalled,IKernel uninstalled" "$order"
-else
-  fail "module lines in the log" "no $log_file"
-fi
-if [ -e "$crash_file" ]; then
-  fail "no crash report" "$(head -n 5 "$crash_file")"
-else
-  pass "no crash report" "no keyscout_crash.txt"
-fi
+# --- Ways out ---------------------------------------------------------------
+end_program "Esc on the dialog" press_escape
+start_program && end_program "close box of the dialog" close_dialog

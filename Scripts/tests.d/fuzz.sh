@@ -8,11 +8,12 @@ root="$(cd "$(dirname "$0")/../.." && pwd)"
 build="$root/build/fuzz"
 seconds="${TAVRIN_FUZZ_SECONDS:-20}"
 targets=(GzipStreamFuzz StreamStringFuzz FileNameFuzz)
+mkdir -p "$build"
 
 cmake -S "$root/Tests/Fuzz" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >"$build.configure.log" 2>&1 ||
-  { cat "$build.configure.log"; exit 1; }
-cmake --build "$build" -j 2 >"$build.build.log" 2>&1 || { tail -n 60 "$build.build.log"; exit 1; }
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >"$build/configure.log" 2>&1 ||
+  { cat "$build/configure.log"; exit 1; }
+cmake --build "$build" -j 2 >"$build/build.log" 2>&1 || { tail -n 60 "$build/build.log"; exit 1; }
 
 # Seeds: a few valid inputs for each target, made fresh (the corpus folders
 # keep whatever libFuzzer found on earlier runs).
@@ -31,9 +32,14 @@ failed=()
 cd "$build"
 for target in "${targets[@]}"; do
   echo "-- $target for ${seconds}s"
+  # A failing input is kept as <target>-crash-<hash> (or -leak-, -timeout-,
+  # -oom-): a finding stays a finding even if a later run misses it.
   if ! "./$target" "corpus/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-      -malloc_limit_mb=512 -print_final_stats=1 >"$target.log" 2>&1; then
+      -malloc_limit_mb=512 -print_final_stats=1 -artifact_prefix="$target-" >"$target.log" 2>&1; then
     tail -n 40 "$target.log"
+    for input in "$target"-*; do
+      if [ -e "$input" ]; then echo "   input kept: $build/$input"; fi
+    done
     failed+=("$target")
   else
     grep -E "stat::number_of_executed_units|Done" "$target.log" | tail -n 2 || true

@@ -1,6 +1,7 @@
 // Reads the Keyscout dialog back for the end-to-end run, and does the few
-// things a script cannot do through X: bring the dialog to the front and ask
-// a window to close as its close box would.
+// things a script cannot do through X: bring the dialog to the front, ask a
+// window to close as its close box would, and post or send it any message
+// (another program can do the same to a running Keyscout).
 #include <windows.h>
 
 #include <cstdio>
@@ -141,6 +142,70 @@ int closeWindow(const char* title)
     return 0;
 }
 
+struct SMessageName
+{
+    const char* name;
+    UINT message;
+};
+
+// The messages the end-to-end cases name; any other is given as a number.
+const SMessageName C_MESSAGES[] = {
+    {"WM_CLOSE", WM_CLOSE},
+    {"WM_COMMAND", WM_COMMAND},
+    {"WM_SYSCOMMAND", WM_SYSCOMMAND},
+    {"WM_ACTIVATE", WM_ACTIVATE},
+    {"WM_KILLFOCUS", WM_KILLFOCUS},
+    {"WM_KEYDOWN", WM_KEYDOWN},
+    {"WM_KEYUP", WM_KEYUP},
+    {"WM_LBUTTONDOWN", WM_LBUTTONDOWN},
+    {"WM_LBUTTONUP", WM_LBUTTONUP},
+    {"WM_XBUTTONDOWN", WM_XBUTTONDOWN},
+    {"WM_XBUTTONUP", WM_XBUTTONUP},
+};
+
+// A number in C notation (decimal, 0x hex, a leading minus); false for anything else.
+bool parseNumber(const char* text, unsigned long long& value)
+{
+    const bool negative = *text == '-';
+    const char* digits = negative ? text + 1 : text;
+    char* end = nullptr;
+    value = strtoull(digits, &end, 0);
+    if (negative)
+        value = 0 - value;
+    return end != digits && !*end;
+}
+
+bool parseMessage(const char* text, UINT& message)
+{
+    for (const SMessageName& entry : C_MESSAGES)
+        if (!strcmp(entry.name, text))
+            return message = entry.message, true;
+    unsigned long long value;
+    return parseNumber(text, value) && (message = static_cast<UINT>(value), true);
+}
+
+// post|send TITLE MESSAGE WPARAM LPARAM. A sent message waits for the window
+// to handle it, for at most 10 s, and prints its result.
+int deliver(bool send, char** argv)
+{
+    UINT message;
+    unsigned long long wParam;
+    unsigned long long lParam;
+    if (!parseMessage(argv[1], message) || !parseNumber(argv[2], wParam) || !parseNumber(argv[3], lParam))
+        return fprintf(stderr, "keyscout_probe: bad message '%s %s %s'\n", argv[1], argv[2], argv[3]), 2;
+    HWND window = findWindow(argv[0]);
+    if (!window)
+        return printf("window=none\n"), 1;
+    if (!send)
+        return PostMessageA(window, message, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam)) ? 0 : 1;
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(window, message, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam), SMTO_NORMAL,
+                             10000, &result))
+        return printf("result=timeout\n"), 1;
+    printf("result=%lld\n", static_cast<long long>(result));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -160,8 +225,11 @@ int main(int argc, char** argv)
         result = focusInfo(argv[2]);
     else if (argc == 3 && !strcmp(argv[1], "close"))
         result = closeWindow(argv[2]);
+    else if (argc == 6 && (!strcmp(argv[1], "post") || !strcmp(argv[1], "send")))
+        result = deliver(!strcmp(argv[1], "send"), argv + 2);
     else
-        fprintf(stderr, "usage: keyscout_probe info | text | window TITLE | centre ID | front | focus TITLE | close TITLE\n");
+        fprintf(stderr, "usage: keyscout_probe info | text | window TITLE | centre ID | front | focus TITLE"
+                        " | close TITLE | post|send TITLE MESSAGE WPARAM LPARAM\n");
     fflush(stdout);
     return result;
 }
