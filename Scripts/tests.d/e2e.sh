@@ -268,6 +268,27 @@ move_then_close() { move_mouse; close_window; }
 # message a click on it makes is posted.
 close_dialog() { post_to "$dialog_title" WM_SYSCOMMAND 0xF060 0; }
 press_escape() { focus_dialog; xdotool key Escape; }
+# A key held while the window closes: its release goes to the dialog, never
+# to the run that saw it pressed.
+release_after_close() {
+  xdotool keydown a
+  sleep 0.2
+  close_window
+  wait_until '^dialog\.visible=1' 100 probe info
+  xdotool keyup a
+}
+# Another program sends and posts the button's command to the hidden dialog.
+commands_during_run() {
+  post_to "$dialog_title" WM_COMMAND 1001 0
+  send_to "$dialog_title" WM_COMMAND 1001 0
+  hold_keys xdotool c
+}
+# A forged extra-button message (no such button) before a real key.
+bad_extra_button() {
+  post_to "$window_title" WM_XBUTTONDOWN 0x30000 0
+  post_to "$window_title" WM_XBUTTONUP 0x30000 0
+  hold_keys xdotool d
+}
 
 # --- The dialog as it opens ------------------------------------------------
 start_program || exit 1
@@ -339,6 +360,20 @@ detect_case "left alt with return" "leftalt + return" hold_keys xdotool Alt_L Re
 detect_case "keypad enter" "keypadenter" tap_key KP_Enter
 detect_case "right ctrl then f5" "rightctrl + f5" hold_keys xte Control_R F5
 detect_case "right alt alone" "rightalt" hold_keys xte Alt_R
+detect_case "a held while the window closed" "a" release_after_close
+detect_case "next run after a release the window never saw" "b" hold_keys xdotool b
+detect_case "button command sent and posted during a run" "c" commands_during_run
+if wait_until '^window\.visible=1' 15 probe window "$window_title"; then
+  fail "no run after the commands" "a second detection window opened"
+  probe close "$window_title"
+  wait_until '^dialog\.visible=1' 50 probe info
+else
+  pass "no run after the commands" "no detection window"
+fi
+detect_case "forged extra-button message" "d" bad_extra_button
+focus_dialog
+xdotool key ctrl+c
+check "ctrl+c copies the result" "d" "$(field clipboard "$(probe clipboard)")"
 screenshot after
 
 # --- Ways out ---------------------------------------------------------------

@@ -206,6 +206,20 @@ int deliver(bool send, char** argv)
     return 0;
 }
 
+// The clipboard's text, as a paste into another program would get it.
+int clipboard()
+{
+    if (!OpenClipboard(nullptr))
+        return printf("clipboard=unavailable\n"), 1;
+    HANDLE data = GetClipboardData(CF_TEXT);
+    const char* text = data ? static_cast<const char*>(GlobalLock(data)) : nullptr;
+    printf("clipboard=%s\n", text ? text : "");
+    if (text)
+        GlobalUnlock(data);
+    CloseClipboard();
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -225,11 +239,13 @@ int main(int argc, char** argv)
         result = focusInfo(argv[2]);
     else if (argc == 3 && !strcmp(argv[1], "close"))
         result = closeWindow(argv[2]);
+    else if (argc == 2 && !strcmp(argv[1], "clipboard"))
+        result = clipboard();
     else if (argc == 6 && (!strcmp(argv[1], "post") || !strcmp(argv[1], "send")))
         result = deliver(!strcmp(argv[1], "send"), argv + 2);
     else
         fprintf(stderr, "usage: keyscout_probe info | text | window TITLE | centre ID | front | focus TITLE"
-                        " | close TITLE | post|send TITLE MESSAGE WPARAM LPARAM\n");
+                        " | close TITLE | clipboard | post|send TITLE MESSAGE WPARAM LPARAM\n");
     fflush(stdout);
     return result;
 }
