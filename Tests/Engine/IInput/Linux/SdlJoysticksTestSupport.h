@@ -7,6 +7,8 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -14,16 +16,10 @@ namespace Tavrin {
 namespace Engine {
 namespace Testing {
 
-// Runs SDL's joystick and game-controller subsystems and plugs in devices of
-// its virtual joystick driver, so that no hardware is needed.
+// SDL's joystick subsystems with devices of its virtual driver: no hardware.
 class CSdlVirtualJoysticks : public testing::Test
 {
 protected:
-    struct SRumble
-    {
-        Uint16 low, high;
-    };
-
     void SetUp() override { ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER), 0) << SDL_GetError(); }
     void TearDown() override
     {
@@ -33,15 +29,10 @@ protected:
                 unplug(handle);
             SDL_JoystickClose(handle);
         }
-        m_handles.clear();
         SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
     }
 
-    // Plugs in a device and returns the test's own handle on it for setting
-    // its state; type SDL_JOYSTICK_TYPE_GAMECONTROLLER makes SDL map it as an
-    // XInput-style pad (a:b0, b:b1, x:b2, y:b3, back:b4, guide:b5, start:b6,
-    // leftstick:b7, rightstick:b8, shoulders b9 and b10, dpad up, down, left,
-    // right b11 to b14; sticks a0 to a3, triggers a4 and a5).
+    // Plugs in a device; returns the test's own handle for setting its state.
     SDL_Joystick* plug(SDL_JoystickType type, Uint16 axes, Uint16 buttons, Uint16 hats, const char* name)
     {
         SDL_VirtualJoystickDesc desc;
@@ -52,13 +43,23 @@ protected:
         desc.nbuttons = buttons;
         desc.nhats = hats;
         desc.name = name;
-        desc.userdata = this;
-        desc.Rumble = &CSdlVirtualJoysticks::_onRumble;
-        int index = SDL_JoystickAttachVirtualEx(&desc);
-        EXPECT_GE(index, 0) << SDL_GetError();
-        return hold(index);
+        desc.userdata = &m_rumbles;
+        desc.Rumble = [](void* rumbles, Uint16 low, Uint16 high) {
+            static_cast<std::vector<std::pair<int, int>>*>(rumbles)->emplace_back(low, high);
+            return 0;
+        };
+        return hold(SDL_JoystickAttachVirtualEx(&desc));
     }
-    // A handle of the test's own on the device at index.
+    // SDL maps it as a pad: a, b, x, y, back, guide, start, stick presses,
+    // shoulders, pad up, down, left, right are b0 to b14; sticks a0 to a3,
+    // triggers a4 and a5 (resting at -32768).
+    SDL_Joystick* plugPad(const char* name = "Virtual pad")
+    {
+        SDL_Joystick* pad = plug(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 6, 15, 0, name);
+        SDL_JoystickSetVirtualAxis(pad, 4, -32768);
+        SDL_JoystickSetVirtualAxis(pad, 5, -32768);
+        return pad;
+    }
     SDL_Joystick* hold(int index)
     {
         SDL_Joystick* handle = SDL_JoystickOpen(index);
@@ -66,35 +67,20 @@ protected:
         m_handles.push_back(handle);
         return handle;
     }
-    SDL_Joystick* plugPad(const char* name = "Virtual pad")
+    // Lets go of the test's handle, so that a device may reopen the joystick.
+    void forget(SDL_Joystick* handle)
     {
-        SDL_Joystick* pad = plug(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 6, 15, 0, name);
-        // At rest a full-range trigger axis sits at its negative end.
-        SDL_JoystickSetVirtualAxis(pad, 4, -32768);
-        SDL_JoystickSetVirtualAxis(pad, 5, -32768);
-        return pad;
+        m_handles.erase(std::find(m_handles.begin(), m_handles.end(), handle));
+        SDL_JoystickClose(handle);
     }
     static int deviceIndex(SDL_Joystick* handle)
     {
-        SDL_JoystickID instance = SDL_JoystickInstanceID(handle);
         for (int i = 0; i < SDL_NumJoysticks(); ++i)
-            if (SDL_JoystickGetDeviceInstanceID(i) == instance)
+            if (SDL_JoystickGetDeviceInstanceID(i) == SDL_JoystickInstanceID(handle))
                 return i;
         return -1;
     }
     void unplug(SDL_Joystick* handle) { ASSERT_EQ(SDL_JoystickDetachVirtual(deviceIndex(handle)), 0) << SDL_GetError(); }
-    // Lets go of the test's handle, so that a device can reopen the joystick.
-    void forget(SDL_Joystick* handle)
-    {
-        for (size_t i = 0; i < m_handles.size(); ++i)
-            if (m_handles[i] == handle)
-            {
-                m_handles.erase(m_handles.begin() + static_cast<std::ptrdiff_t>(i));
-                SDL_JoystickClose(handle);
-                return;
-            }
-    }
-    // The device's entry in the listing.
     static SJoystickDescriptor describe(SDL_Joystick* handle)
     {
         CArray<SJoystickDescriptor> list;
@@ -105,16 +91,17 @@ protected:
     {
         return CManagedPtr<CJoystick>::adopt(createSdlJoystick(window, describe(handle), foregroundOnly));
     }
-
-    std::vector<SRumble> m_rumbles;
-
-private:
-    static int SDLCALL _onRumble(void* userdata, Uint16 low, Uint16 high)
+    static long countLogged(const std::string& ending)
     {
-        static_cast<CSdlVirtualJoysticks*>(userdata)->m_rumbles.push_back({low, high});
-        return 0;
+        const std::vector<std::string>& lines = CLogCapture::lines();
+        return std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {
+            return line.size() >= ending.size() && line.compare(line.size() - ending.size(), ending.size(), ending) == 0;
+        });
     }
 
+    std::vector<std::pair<int, int>> m_rumbles;
+
+private:
     std::vector<SDL_Joystick*> m_handles;
 };
 
