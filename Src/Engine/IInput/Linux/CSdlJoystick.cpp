@@ -1,0 +1,155 @@
+#include "Engine/IInput/Linux/CSdlJoystick.h"
+
+#include "Engine/IInput/Linux/SdlJoystickSupport.h"
+#include "Engine/IKernel/CLog.h"
+
+#include <SDL.h>
+
+namespace Tavrin {
+namespace Engine {
+
+namespace {
+
+// NOTE: SDL's Linux backend numbers a device's absolute axes in evdev code
+// order (X, Y, Z, Rx, Ry, Rz, throttle, rudder); each goes to the slot that
+// DirectInput gives the same axis (X, Y, Rx, Ry, Z, Rz, two sliders).
+const int32_t C_AXIS_SLOTS[CJoystick::C_AXIS_COUNT] = {0, 1, 4, 2, 3, 5, 6, 7};
+
+uint32_t clampCount(int count, uint32_t most)
+{
+    if (count <= 0)
+        return 0;
+    return static_cast<uint32_t>(count) < most ? static_cast<uint32_t>(count) : most;
+}
+
+} // namespace
+
+CSdlJoystick::CSdlJoystick(void* window, uint32_t foregroundOnly, SDL_Joystick* joystick, const CString& id)
+    : CJoystick(window, foregroundOnly), m_joystick(joystick), m_id(id), m_deviceButtons(0)
+{
+    int axes = SDL_JoystickNumAxes(m_joystick);
+    int buttons = SDL_JoystickNumButtons(m_joystick);
+    int hats = SDL_JoystickNumHats(m_joystick);
+    m_deviceButtons = clampCount(buttons, 0xFFFFu);
+    log("Joystick %x caps: %d axes, %d buttons, %d arrows\n", static_cast<unsigned>(reinterpret_cast<uintptr_t>(this)), axes,
+        buttons, hats);
+    for (int i = 0; i < static_cast<int>(clampCount(axes, C_AXIS_COUNT)); ++i)
+        m_axisPresent[axisSlot(i)] = true;
+    // Further hats have no arrow to show them, as on DirectInput.
+    for (uint32_t j = 0; j < clampCount(hats, C_ARROW_COUNT); ++j)
+        m_arrowPresent[j] = true;
+    m_active = SDL_JoystickGetAttached(m_joystick) == SDL_TRUE;
+}
+
+CSdlJoystick::~CSdlJoystick()
+{
+    if (m_joystick)
+        SDL_JoystickClose(m_joystick);
+}
+
+int32_t CSdlJoystick::axisSlot(int sdlAxis)
+{
+    if (sdlAxis < 0 || sdlAxis >= static_cast<int>(C_AXIS_COUNT))
+        return -1;
+    return C_AXIS_SLOTS[sdlAxis];
+}
+
+bool CSdlJoystick::readsInput(const void* window, uint32_t foregroundOnly, const void* focus)
+{
+    return !foregroundOnly || !window || focus == window;
+}
+
+void CSdlJoystick::update(float)
+{
+    if (!readsInput(m_window, m_foregroundOnly, SDL_GetKeyboardFocus()))
+    {
+        m_active = false;
+        resetState();
+        return;
+    }
+    SDL_JoystickUpdate();
+    if (!_attached())
+    {
+        m_active = false;
+        resetState();
+        return;
+    }
+    uint32_t buttons = clampCount(SDL_JoystickNumButtons(m_joystick), C_BUTTON_COUNT);
+    for (uint32_t i = 0; i < C_BUTTON_COUNT; ++i)
+        m_buttons[i] = i < buttons && SDL_JoystickGetButton(m_joystick, static_cast<int>(i)) != 0;
+    _readAxes();
+    _readHats();
+    m_active = true;
+    calibrateAxes();
+}
+
+// An unplugged device is closed; the same device plugged in again (SDL gives
+// it a new instance) is opened in its place, unless something has it open.
+bool CSdlJoystick::_attached()
+{
+    if (m_joystick && SDL_JoystickGetAttached(m_joystick))
+        return true;
+    if (m_joystick)
+    {
+        log("SDL joystick %s unplugged\n", m_id.c_str());
+        SDL_JoystickClose(m_joystick);
+        m_joystick = nullptr;
+    }
+    int index = findSdlJoystick(m_id);
+    if (index < 0 || SDL_JoystickFromInstanceID(SDL_JoystickGetDeviceInstanceID(index)))
+        return false;
+    m_joystick = SDL_JoystickOpen(index);
+    if (!m_joystick)
+        return false;
+    log("SDL joystick %s plugged in again\n", m_id.c_str());
+    return true;
+}
+
+void CSdlJoystick::_readAxes()
+{
+    uint32_t axes = clampCount(SDL_JoystickNumAxes(m_joystick), C_AXIS_COUNT);
+    for (uint32_t i = 0; i < axes; ++i)
+    {
+        uint32_t slot = static_cast<uint32_t>(axisSlot(static_cast<int>(i)));
+        if (m_axisPresent[slot])
+            m_axes[slot] = mapAxis(scaleSdlAxis(SDL_JoystickGetAxis(m_joystick, static_cast<int>(i))), slot);
+    }
+}
+
+void CSdlJoystick::_readHats()
+{
+    // 64 bits, so that an absurd button count cannot wrap around.
+    uint64_t first = m_deviceButtons;
+    uint32_t hats = clampCount(SDL_JoystickNumHats(m_joystick), C_ARROW_COUNT);
+    for (uint32_t j = 0; j < hats; ++j)
+    {
+        if (!m_arrowPresent[j])
+            continue;
+        SHatReading reading = decodeHat(SDL_JoystickGetHat(m_joystick, static_cast<int>(j)));
+        m_arrows[j] = reading.arrow;
+        // A device with many buttons keeps them all; its hats still show as
+        // arrows and get only the direction buttons that fit.
+        for (uint32_t d = 0; d < 4; ++d)
+            if (first + d < C_BUTTON_COUNT)
+                m_buttons[first + d] = reading.directions[d];
+        first += 4;
+    }
+}
+
+CSdlJoystick::SHatReading CSdlJoystick::decodeHat(uint8_t hat)
+{
+    SHatReading reading = {sdlDirectionArrow(hat), {false, false, false, false}};
+    float v = reading.arrow;
+    if (v < 0.0f)
+        return reading;
+    // The DirectInput windows, which overlap so that a diagonal presses both
+    // its directions.
+    reading.directions[0] = v <= 0.126f || v >= 0.874f;
+    reading.directions[1] = v >= 0.124f && v <= 0.376f;
+    reading.directions[2] = v >= 0.324f && v <= 0.626f;
+    reading.directions[3] = v >= 0.624f && v <= 0.876f;
+    return reading;
+}
+
+} // namespace Engine
+} // namespace Tavrin
