@@ -43,10 +43,11 @@ int32_t CFileSystem::readCurrentDirectory(CString& directory)
 
 bool CFileSystem::makeDirectory(const CString& path)
 {
-    if (CreateDirectoryA(path.c_str(), nullptr))
+    CString native = toNativePath(path);
+    if (CreateDirectoryA(native.c_str(), nullptr))
         return true;
     DWORD error = GetLastError();
-    DWORD attributes = GetFileAttributesA(path.c_str());
+    DWORD attributes = GetFileAttributesA(native.c_str());
     if (error == ERROR_ALREADY_EXISTS && attributes != INVALID_FILE_ATTRIBUTES &&
         (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return true;
@@ -57,7 +58,7 @@ bool CFileSystem::makeDirectory(const CString& path)
 bool CFileSystem::queryStatus(const CString& path, uint64_t* size, uint64_t* modificationTime)
 {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (path.isEmpty() || !GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+    if (path.isEmpty() || !GetFileAttributesExA(toNativePath(path).c_str(), GetFileExInfoStandard, &data))
         return false;
     if (size)
         *size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
@@ -118,17 +119,22 @@ bool CFileSystem::getDocumentsFolder(CString& folder)
 
 CString CFileSystem::toNativePath(const CString& path)
 {
-    return path;
+    // NOTE: the ANSI file calls stop short of MAX_PATH (directories 12 earlier)
+    // unless a full drive path carries the "\\?\" form, which takes "\" only.
+    bool drivePath = path.getLength() > 2 && path[1] == ':' && (path[2] == '\\' || path[2] == '/');
+    if (!drivePath || path.getLength() < MAX_PATH - 12)
+        return path;
+    return "\\\\?\\" + path.replace("/", "\\");
 }
 
 bool CFileSystem::removeFile(const CString& path)
 {
-    return DeleteFileA(path.c_str()) != 0;
+    return DeleteFileA(toNativePath(path).c_str()) != 0;
 }
 
 bool CFileSystem::removeDirectory(const CString& path)
 {
-    return RemoveDirectoryA(path.c_str()) != 0;
+    return RemoveDirectoryA(toNativePath(path).c_str()) != 0;
 }
 
 } // namespace Engine
