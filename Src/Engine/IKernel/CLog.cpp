@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
+#include <memory>
 
 namespace Tavrin {
 namespace Engine {
@@ -166,12 +167,12 @@ void CLog::write(const char* text, uint32_t level)
         // A listener may log, and a nested log may reallocate the shared
         // buffer that `text` lives in: the walk keeps a copy of its own.
         size_t length = strlen(text) + 1;
-        char* copy = static_cast<char*>(malloc(length));
+        // Freed on every way out: a listener may throw.
+        std::unique_ptr<char, void (*)(void*)> copy(static_cast<char*>(malloc(length)), free);
         if (copy)
         {
-            memcpy(copy, text, length);
-            _write(copy, level);
-            free(copy);
+            memcpy(copy.get(), text, length);
+            _write(copy.get(), level);
             return;
         }
     }
