@@ -151,7 +151,7 @@ CLog::TAccept CLog::_accept(uint32_t level)
         return C_ACCEPT_DROPPED;
     if (m_writeToFile && !m_file)
     {
-        m_file = fopen(m_fileName.c_str(), "a");
+        m_file = CFileSystem::openFile(m_fileName, "a");
         if (!m_file)
             return C_ACCEPT_CANNOT_OPEN;
     }
@@ -397,8 +397,14 @@ void CLog::reopen(const char* name)
         m_file = nullptr;
     }
     m_fileName = resolved;
-    remove(m_fileName.c_str());
-    FILE* file = fopen(m_fileName.c_str(), "a");
+    // Emptied rather than deleted (one name, one file), then appended to: a
+    // line that the header's system section logs must follow what came before.
+    FILE* file = CFileSystem::openFile(m_fileName, "w");
+    if (file)
+    {
+        fclose(file);
+        file = CFileSystem::openFile(m_fileName, "a");
+    }
     if (file)
     {
         // The system section may throw: the stream must not leak then.

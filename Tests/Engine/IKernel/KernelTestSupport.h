@@ -73,13 +73,6 @@ inline std::string readText(const std::string& path)
     return text.str();
 }
 
-inline bool writeText(const std::string& path, const std::string& text)
-{
-    std::ofstream stream(path);
-    stream << text;
-    return static_cast<bool>(stream);
-}
-
 inline std::vector<std::string> splitLines(const std::string& text)
 {
     std::vector<std::string> lines;

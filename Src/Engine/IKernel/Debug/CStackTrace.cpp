@@ -1,6 +1,7 @@
 #include "Engine/IKernel/Debug/CStackTrace.h"
 
 #include "Engine/IKernel/System/CFileName.h"
+#include "Engine/IKernel/System/CFileSystem.h"
 
 #include "Engine/IKernel/CException.h"
 #include "Engine/IKernel/CLog.h"
@@ -124,7 +125,7 @@ void CStackTrace::writeCrashReport(const void* context)
     // being written would overwrite it from the start and leave its tail.
     CCriticalSectionLock lock(crashLock());
     CStackWalker walker;
-    _SReportFile report = {fopen(crashFilePath().c_str(), "w")};
+    _SReportFile report = {CFileSystem::openFile(crashFilePath(), "w")};
     if (const char* failure = walker.open())
     {
         reportLine(report.file, "%s", failure);

@@ -1,6 +1,9 @@
 #include "Engine/IKernel/System/CFileSystem.h"
 
+#include "Engine/IKernel/System/Windows/CWidePath.h"
+
 #include <cstdlib>
+#include <cstring>
 #include <windows.h>
 #include <shlobj.h>
 
@@ -43,11 +46,11 @@ int32_t CFileSystem::readCurrentDirectory(CString& directory)
 
 bool CFileSystem::makeDirectory(const CString& path)
 {
-    CString native = toNativePath(path);
-    if (CreateDirectoryA(native.c_str(), nullptr))
+    std::wstring wide = toWidePath(path);
+    if (CreateDirectoryW(wide.c_str(), nullptr))
         return true;
     DWORD error = GetLastError();
-    DWORD attributes = GetFileAttributesA(native.c_str());
+    DWORD attributes = GetFileAttributesW(wide.c_str());
     if (error == ERROR_ALREADY_EXISTS && attributes != INVALID_FILE_ATTRIBUTES &&
         (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return true;
@@ -58,7 +61,7 @@ bool CFileSystem::makeDirectory(const CString& path)
 bool CFileSystem::queryStatus(const CString& path, uint64_t* size, uint64_t* modificationTime)
 {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (path.isEmpty() || !GetFileAttributesExA(toNativePath(path).c_str(), GetFileExInfoStandard, &data))
+    if (path.isEmpty() || !GetFileAttributesExW(toWidePath(path).c_str(), GetFileExInfoStandard, &data))
         return false;
     if (size)
         *size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
@@ -119,22 +122,23 @@ bool CFileSystem::getDocumentsFolder(CString& folder)
 
 CString CFileSystem::toNativePath(const CString& path)
 {
-    // NOTE: the ANSI file calls stop short of MAX_PATH (directories 12 earlier)
-    // unless a full drive path carries the "\\?\" form, which takes "\" only.
-    bool drivePath = path.getLength() > 2 && path[1] == ':' && (path[2] == '\\' || path[2] == '/');
-    if (!drivePath || path.getLength() < MAX_PATH - 12)
-        return path;
-    return "\\\\?\\" + path.replace("/", "\\");
+    return path;
+}
+
+FILE* CFileSystem::openFile(const CString& path, const char* mode)
+{
+    std::wstring wideMode(mode, mode + strlen(mode));
+    return _wfopen(toWidePath(path).c_str(), wideMode.c_str());
 }
 
 bool CFileSystem::removeFile(const CString& path)
 {
-    return DeleteFileA(toNativePath(path).c_str()) != 0;
+    return DeleteFileW(toWidePath(path).c_str()) != 0;
 }
 
 bool CFileSystem::removeDirectory(const CString& path)
 {
-    return RemoveDirectoryA(toNativePath(path).c_str()) != 0;
+    return RemoveDirectoryW(toWidePath(path).c_str()) != 0;
 }
 
 } // namespace Engine
