@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
+#include <memory>
 
 namespace Tavrin {
 namespace Engine {
@@ -54,16 +55,15 @@ size_t wideUnits()
     return sharedBufferSize * 2 / sizeof(wchar_t);
 }
 
-// "%s%s%s" of folder, "/" and name, cut to the 255 characters the log keeps.
-void composeName(char* out, const char* name)
+// "%s%s%s" of folder, "/" and name, kept whole: a name cut short would name another file.
+CString composeName(const char* name)
 {
-    snprintf(out, 256, "%s%s%s", IKernel::getExecutableFolder().c_str(), "/", name);
+    return IKernel::getExecutableFolder() + "/" + name;
 }
 
-void composeDefaultName(char* out)
+CString composeDefaultName()
 {
-    CString name = IKernel::getApplicationShortName() + "_log.txt";
-    composeName(out, name.c_str());
+    return composeName((IKernel::getApplicationShortName() + "_log.txt").c_str());
 }
 
 const char cannotOpenMessage[] = "Cannot open log file !\n";
@@ -85,7 +85,7 @@ CLog::CLog(const char* fileName)
       m_memoryReadAt(0),
       m_memoryTextLength(0)
 {
-    snprintf(m_fileName, sizeof(m_fileName), "%s", fileName ? fileName : "");
+    m_fileName = fileName ? fileName : "";
     m_indentation[0] = '\0';
     m_memoryText[0] = '\0';
 }
@@ -151,7 +151,7 @@ CLog::TAccept CLog::_accept(uint32_t level)
         return C_ACCEPT_DROPPED;
     if (m_writeToFile && !m_file)
     {
-        m_file = fopen(m_fileName, "a");
+        m_file = CFileSystem::openFile(m_fileName, "a");
         if (!m_file)
             return C_ACCEPT_CANNOT_OPEN;
     }
@@ -162,6 +162,25 @@ void CLog::write(const char* text, uint32_t level)
 {
     if (!text)
         return;
+    if (m_listenerCount)
+    {
+        // A listener may log, and a nested log may reallocate the shared
+        // buffer that `text` lives in: the walk keeps a copy of its own.
+        size_t length = strlen(text) + 1;
+        // Freed on every way out: a listener may throw.
+        std::unique_ptr<char, void (*)(void*)> copy(static_cast<char*>(malloc(length)), free);
+        if (copy)
+        {
+            memcpy(copy.get(), text, length);
+            _write(copy.get(), level);
+            return;
+        }
+    }
+    _write(text, level);
+}
+
+void CLog::_write(const char* text, uint32_t level)
+{
     const char* newline = strchr(text, '\n');
     if (!newline || newline[1] == '\0')
     {
@@ -291,14 +310,20 @@ void CLog::_writeLine(const char* text, uint32_t level)
         return;
     if (m_listenerCount)
     {
-        CCriticalSectionLock lock(m_listenerLock);
+        // A listener may add or remove listeners, and may log: the walk is over
+        // a copy, made under the lock and called outside it.
+        CArray<TLogListener> listeners;
+        {
+            CCriticalSectionLock lock(m_listenerLock);
+            listeners = m_listeners;
+        }
         if (prefixLength)
-            for (TLogListener listener : m_listeners)
+            for (TLogListener listener : listeners)
                 listener(prefix);
         if (m_indentationLength)
-            for (TLogListener listener : m_listeners)
+            for (TLogListener listener : listeners)
                 listener(m_indentation);
-        for (TLogListener listener : m_listeners)
+        for (TLogListener listener : listeners)
             listener(text);
     }
     if (m_mirrorToDebugger)
@@ -356,24 +381,30 @@ void CLog::_writeHeader(FILE* file) const
 
 void CLog::reopen(const char* name)
 {
-    char composed[256];
+    CString composed;
     if (!name)
-        composeDefaultName(composed);
+        composed = composeDefaultName();
     else if (strchr(name, '\\') || strchr(name, '/'))
-        snprintf(composed, sizeof(composed), "%s", name);
+        composed = name;
     else
-        composeName(composed, name);
+        composed = composeName(name);
     // Resolved before the file lock is taken: a bad name throws, and a throw logs.
-    CString resolved = CFileName::toNativeFullPath(composed);
+    CString resolved = CFileName::toNativeFullPath(composed.c_str());
     CCriticalSectionLock lock(m_fileLock);
     if (m_file)
     {
         fclose(m_file);
         m_file = nullptr;
     }
-    snprintf(m_fileName, sizeof(m_fileName), "%s", resolved.c_str());
-    remove(m_fileName);
-    FILE* file = fopen(m_fileName, "a");
+    m_fileName = resolved;
+    // Emptied rather than deleted (one name, one file), then appended to: a
+    // line that the header's system section logs must follow what came before.
+    FILE* file = CFileSystem::openFile(m_fileName, "w");
+    if (file)
+    {
+        fclose(file);
+        file = CFileSystem::openFile(m_fileName, "a");
+    }
     if (file)
     {
         // The system section may throw: the stream must not leak then.
@@ -385,7 +416,7 @@ void CLog::reopen(const char* name)
         _writeHeader(file);
     }
     CSystemServices::debugOutput("Log file is ");
-    CSystemServices::debugOutput(m_fileName);
+    CSystemServices::debugOutput(m_fileName.c_str());
     CSystemServices::debugOutput("\n\r");
 }
 
@@ -485,11 +516,9 @@ void installLog()
     CCriticalSectionLock lock(globalLogLock());
     if (!sharedBuffer && !growSharedBuffers(4096))
         return;
-    char name[256];
-    composeDefaultName(name);
     // A second install must not leak the first log and its open file.
     delete globalLog;
-    globalLog = new CLog(name);
+    globalLog = new CLog(composeDefaultName().c_str());
     globalLog->setTimeStampMode(CLog::C_TIMESTAMP_SECONDS_AND_MEMORY);
 }
 

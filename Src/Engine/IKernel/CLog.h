@@ -2,6 +2,7 @@
 
 #include "Engine/IKernel/System/CCriticalSection.h"
 #include "Engine/IKernel/Types/CArray.h"
+#include "Engine/IKernel/Types/CString.h"
 
 #include <atomic>
 #include <cstdarg>
@@ -44,7 +45,7 @@ public:
 
     uint32_t getLowestLevel() const { return m_lowestLevel; }
     uint32_t getTimeStampMode() const { return m_timeStampMode; }
-    const char* getFileName() const { return m_fileName; }
+    const char* getFileName() const { return m_fileName.c_str(); }
 
     // Closes the file and starts it anew with the log header (see reopenLog).
     void reopen(const char* name);
@@ -62,12 +63,13 @@ private:
     };
 
     TAccept _accept(uint32_t level);
+    void _write(const char* text, uint32_t level);
     void _writeLine(const char* text, uint32_t level);
     void _writeCut(const char* text, uint32_t level);
     uint32_t _buildPrefix(char* prefix);
     void _writeHeader(FILE* file) const;
 
-    char m_fileName[256];
+    CString m_fileName;
     char* m_formatBuffer;
     uint16_t* m_wideFormatBuffer;
     uint32_t m_formatBufferSize;

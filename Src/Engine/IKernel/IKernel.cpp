@@ -37,6 +37,8 @@ double readTimerFrequency()
 // The images the renderer's noise shaders sample; made once per install.
 CImage* permutationImage = nullptr;
 CImage* randomNoiseImage = nullptr;
+// The task manager the install made; one set by the program stays the program's.
+CTaskManager* ownTaskManager = nullptr;
 
 CImage* createPermutationImage()
 {
@@ -112,6 +114,12 @@ void IKernel::setExecutablePath(const char* fullPath, const char* currentDirecto
     {
         s_executableFileName = fullPath;
         s_executableFolder = currentDirectory ? currentDirectory : ".";
+        // The current directory comes with its separator; the folder is named
+        // without one, or the disk query on it fails (a root keeps its own).
+        int32_t length = s_executableFolder.getLength();
+        while (length > 1 && (s_executableFolder[length - 1] == '/' || s_executableFolder[length - 1] == '\\'))
+            --length;
+        s_executableFolder = s_executableFolder.left(length);
         s_executablePath = s_executableFolder + "/" + s_executableFileName;
     }
     const char* name = s_executableFileName.c_str();
@@ -159,7 +167,11 @@ void IKernel::_startReports()
 void IKernel::_createGlobalObjects()
 {
     new CProgress();
-    CTaskManager::setCurrent(new CTaskManager());
+    if (!CTaskManager::getCurrent())
+    {
+        ownTaskManager = new CTaskManager();
+        CTaskManager::setCurrent(ownTaskManager);
+    }
     CNameManager::install();
     CResourceLocation::registerCreator(internName("File"), CFileResourceLocation::create);
     if (!CResourceLocationManager::getInstance())
@@ -203,8 +215,9 @@ void IKernel::_destroyGlobalObjects()
     releaseImage(randomNoiseImage);
     CProfiler::destroyLists();
     CFileUtils::destroyAliasArray();
-    delete CTaskManager::getCurrent();
-    CTaskManager::setCurrent(nullptr);
+    // Its destructor clears the current pointer when it still holds it.
+    delete ownTaskManager;
+    ownTaskManager = nullptr;
     delete CProgress::getCurrent();
     delete CMainThread::getMainThread();
     CNameManager::uninstall();

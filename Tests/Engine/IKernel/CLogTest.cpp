@@ -1,5 +1,8 @@
 #include "Engine/IKernel/CLog.h"
 
+#include "Engine/IKernel/System/CFileName.h"
+#include "Engine/IKernel/System/CFileSystem.h"
+#include "Engine/IKernel/System/CFileUtils.h"
 #include "Engine/IKernel/System/CSystem.h"
 #include "Engine/IKernel/System/CSystemServices.h"
 #include "Engine/IKernel/KernelTestSupport.h"
@@ -175,6 +178,49 @@ TEST_F(CLogTest, ListenersHearPrefixIndentationAndText)
     EXPECT_TRUE(heard.empty());
 }
 
+// Logs once from inside a listener, long enough to grow the shared buffers
+// that hold the text being heard.
+void loggingListener(const char*)
+{
+    static bool nested = false;
+    if (nested)
+        return;
+    nested = true;
+    Tavrin::Engine::log("%s\n", std::string(6000, 'x').c_str());
+}
+
+// Takes itself off the list and puts the first listener on it.
+void swappingListener(const char*)
+{
+    getLog()->removeListener(swappingListener);
+    getLog()->addListener(firstListener);
+}
+
+TEST_F(CLogTest, ListenersMayLogAndChangeTheListenersWhileHearing)
+{
+    CLog* log = getLog();
+    log->setLowestLevel(1);
+    log->setWriteToFile(false);
+    log->setTimeStampMode(CLog::C_TIMESTAMP_NONE);
+    log->addListener(loggingListener);
+    log->addListener(secondListener);
+    heard.clear();
+    Tavrin::Engine::log("outer\n");
+    EXPECT_EQ(heard, (std::vector<std::string>{"2:" + std::string(6000, 'x') + "\n", "2:outer\n"}));
+    log->removeListener(loggingListener);
+
+    // Changes made while a message is heard apply from the next message on.
+    log->removeListener(secondListener);
+    log->addListener(swappingListener);
+    log->addListener(secondListener);
+    heard.clear();
+    Tavrin::Engine::log("first\n");
+    Tavrin::Engine::log("second\n");
+    EXPECT_EQ(heard, (std::vector<std::string>{"2:first\n", "2:second\n", "1:second\n"}));
+    log->removeListener(secondListener);
+    log->removeListener(firstListener);
+}
+
 TEST_F(CLogTest, LongMessagesGrowTheBuffers)
 {
     getLog()->setLowestLevel(1);
@@ -238,9 +284,77 @@ TEST_F(CLogTest, ReopenNamesTheFile)
     reopenLog(nullptr);
     EXPECT_EQ(std::string(log->getFileName()), m_folder.path() + "/tavrintest_log.txt");
 
+    // Kept whole even when the system cannot open it.
     std::string tooLong = m_folder.path() + "/" + std::string(300, 'n');
     reopenLog(tooLong.c_str());
-    EXPECT_EQ(std::string(log->getFileName()), tooLong.substr(0, 255));
+    EXPECT_EQ(std::string(log->getFileName()), tooLong);
+}
+
+// Whole file, read or written through the engine's own long-path-capable open.
+std::string readLong(const std::string& path)
+{
+    std::string text;
+    if (FILE* file = CFileSystem::openFile(path.c_str(), "r"))
+    {
+        char buffer[4096];
+        for (size_t count; (count = fread(buffer, 1, sizeof(buffer), file)) > 0;)
+            text.append(buffer, count);
+        fclose(file);
+    }
+    return text;
+}
+
+bool writeLong(const std::string& path, const std::string& text)
+{
+    FILE* file = CFileSystem::openFile(path.c_str(), "w");
+    return file && fputs(text.c_str(), file) >= 0 && fclose(file) == 0;
+}
+
+// A report name longer than any fixed buffer names that file and no other: the
+// file named by its first characters (255 for the log, 1023 for the crash
+// report, where names used to be cut) stays as it was.
+TEST_F(CLogTest, LongReportNamesAreKeptWholeAndSpareOtherFiles)
+{
+    CFileUtils::createAliasArray();
+    std::string deep = m_folder.path();
+    for (char letter : std::string("defgh"))
+        deep += "/" + std::string(200, letter);
+    CFileUtils::createDirectory(deep.c_str());
+    const std::string logName = CFileName::toNativeFullPath((deep + "/tool_log.txt").c_str()).c_str();
+    const std::string crashName = CFileName::toNativeFullPath((deep + "/tool_crash.txt").c_str()).c_str();
+    const CString savedCrashName = CStackTrace::getCrashFileName();
+    std::vector<std::string> written = {logName, crashName};
+    struct SCase
+    {
+        const std::string& name;
+        size_t cutAt;
+        void (*report)(const char* name);
+        const char* expected;
+    } cases[] = {{logName, 255, reopenLog, "Log file of '"},
+                 {crashName, 1023,
+                  [](const char* name) {
+                      CStackTrace::setCrashFileName(name);
+                      dumpStackTrace();
+                  },
+                  "-- EXCEPTION DETECTED"}};
+    for (const SCase& c : cases)
+    {
+        ASSERT_GT(c.name.size(), c.cutAt);
+        const std::string victim = c.name.substr(0, c.cutAt);
+        ASSERT_TRUE(writeLong(victim, "someone else's\n")) << victim;
+        c.report(c.name.c_str());
+        EXPECT_EQ(readLong(victim), "someone else's\n") << c.name;
+        EXPECT_NE(readLong(c.name).find(c.expected), std::string::npos) << c.name;
+        written.push_back(victim);
+    }
+    CStackTrace::setCrashFileName(savedCrashName.c_str());
+    CFileUtils::destroyAliasArray();
+    // The C++ library's clean-up stops at the system's short path limit.
+    uninstallLog();
+    for (const std::string& file : written)
+        CFileSystem::removeFile(file.c_str());
+    for (std::string folder = deep; folder.size() > m_folder.path().size(); folder.resize(folder.rfind('/')))
+        EXPECT_TRUE(CFileSystem::removeDirectory(folder.c_str())) << folder;
 }
 
 TEST_F(CLogTest, ReopenStartsANewFileWithTheHeader)

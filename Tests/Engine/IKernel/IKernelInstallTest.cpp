@@ -133,4 +133,18 @@ TEST(IKernelInstall, ProductInstallMeasuresTheProcessorSpeed)
     EXPECT_GT(std::stoi(speed[1].str()), 0);
 }
 
+TEST(IKernelInstall, TaskManagerSetByTheProgramIsNeitherReplacedNorDeleted)
+{
+    CKernelFactsGuard facts;
+    CTaskManager* program = new CTaskManager();
+    CTaskManager::setCurrent(program);
+    IKernel::install();
+    EXPECT_EQ(CTaskManager::getCurrent(), program);
+    IKernel::uninstall();
+    // Still alive and current: deleting it here would be the second delete.
+    EXPECT_EQ(CTaskManager::getCurrent(), program);
+    delete program;
+    EXPECT_EQ(CTaskManager::getCurrent(), nullptr);
+}
+
 } // namespace

@@ -28,6 +28,10 @@ TEST(IKernel, ExecutablePathGivesFolderFileAndShortName)
         {"C:\\a/b\\c/d.x.exe", "C:\\", "c/d.x.exe", "C:\\a/b", "C:\\a/b\\c/d.x.exe", "c/d.x"},
         {"/data.v2/tool", "/", "tool", "/data.v2", "/data.v2/tool", "tool"},
         {"tool.exe", "/work", "tool.exe", "/work", "/work/tool.exe", "tool"},
+        // The current directory's trailing separator is not part of the folder's name.
+        {"tool.exe", "/work/", "tool.exe", "/work", "/work/tool.exe", "tool"},
+        {"tool", "C:\\work\\", "tool", "C:\\work", "C:\\work/tool", "tool"},
+        {"tool", "/", "tool", "/", "//tool", "tool"},
         {"", "/work", "", "/work", "/work/", ""},
     };
     CKernelFactsGuard guard;

@@ -1,6 +1,7 @@
 #include "Engine/IKernel/Debug/CStackTrace.h"
 
 #include "Engine/IKernel/System/CFileName.h"
+#include "Engine/IKernel/System/CFileSystem.h"
 
 #include "Engine/IKernel/CException.h"
 #include "Engine/IKernel/CLog.h"
@@ -19,7 +20,12 @@ namespace Engine {
 
 namespace {
 
-char s_crashFileName[1024] = "crashLog.txt";
+// Kept whole: a name cut short would name another file.
+CString& crashFilePath()
+{
+    static CString name("crashLog.txt");
+    return name;
+}
 std::atomic<bool> s_firstSignal(true);
 // The system section of a report can itself throw, and every throw asks for
 // a report: the nested request on the same thread is skipped.
@@ -115,20 +121,17 @@ void CStackTrace::writeCrashReport(const void* context)
     if (t_writingReport)
         return;
     _SReportGuard guard;
-    char fileName[sizeof(s_crashFileName)];
-    {
-        CCriticalSectionLock lock(crashLock());
-        memcpy(fileName, s_crashFileName, sizeof(fileName));
-    }
+    // Taken before the file is created: a report opened while another is
+    // being written would overwrite it from the start and leave its tail.
+    CCriticalSectionLock lock(crashLock());
     CStackWalker walker;
-    _SReportFile report = {fopen(fileName, "w")};
+    _SReportFile report = {CFileSystem::openFile(crashFilePath(), "w")};
     if (const char* failure = walker.open())
     {
         reportLine(report.file, "%s", failure);
         return;
     }
 
-    CCriticalSectionLock lock(crashLock());
     walker.begin();
     writeHead(report.file);
     walker.visitModules(writeModule, report.file);
@@ -189,12 +192,13 @@ void CStackTrace::setCrashFileName(const char* crashFileName)
 {
     CString resolved = CFileName::toNativeFullPath(crashFileName ? crashFileName : "crashLog.txt");
     CCriticalSectionLock lock(crashLock());
-    snprintf(s_crashFileName, sizeof(s_crashFileName), "%s", resolved.c_str());
+    crashFilePath() = resolved;
 }
 
-const char* CStackTrace::getCrashFileName()
+CString CStackTrace::getCrashFileName()
 {
-    return s_crashFileName;
+    CCriticalSectionLock lock(crashLock());
+    return crashFilePath();
 }
 
 } // namespace Engine

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Engine/IKernel/Types/CString.h"
+
 namespace Tavrin {
 namespace Engine {
 
@@ -20,9 +22,9 @@ public:
     // later ones are ignored.
     static void onSignal(int signal);
 
-    // The report file, resolved to a full path (at most 1023 characters).
+    // The report file, resolved to a full path.
     static void setCrashFileName(const char* crashFileName);
-    static const char* getCrashFileName();
+    static CString getCrashFileName();
 
     // Whether a signal would still become a report and an exception.
     static bool isFirstSignalPending();

@@ -8,13 +8,19 @@
 namespace Tavrin {
 namespace Engine {
 
+namespace {
+
+const char* const C_FILE = "Engine/IKernel/Resources/CBufferedStream";
+
+} // namespace
+
 CBufferedStream::CBufferedStream(CStream* inner)
     : CStream(inner->getAccess()), m_inner(inner), m_buffer(static_cast<unsigned char*>(malloc(C_BUFFER_SIZE))),
       m_cursor(0), m_bufferOffset(0), m_bufferCapacity(C_BUFFER_SIZE), m_valid(0), m_dirtyEnd(0), m_dirtyStart(0),
       m_dirty(false)
 {
     if (!m_buffer)
-        TAVRIN_THROW(CInternalErrorException, "Failed to allocate memory!\n", "Engine/IKernel/Resources/CBufferedStream");
+        TAVRIN_THROW(CInternalErrorException, "Failed to allocate memory!\n", C_FILE);
     _fill();
 }
 
@@ -130,18 +136,21 @@ uint64_t CBufferedStream::write(const void* data, uint64_t count)
 
 void CBufferedStream::flush()
 {
+    uint64_t wanted = 0;
+    uint64_t taken = 0;
     if (isWritable() && m_dirty && m_dirtyEnd > m_dirtyStart)
     {
+        wanted = m_dirtyEnd - m_dirtyStart;
         if (!m_inner->canSeek())
         {
-            m_inner->write(m_buffer + m_dirtyStart, m_dirtyEnd - m_dirtyStart);
+            taken = m_inner->write(m_buffer + m_dirtyStart, wanted);
             m_inner->flush();
         }
         else
         {
             uint64_t position = m_inner->getPosition();
             m_inner->setPosition(m_bufferOffset + m_dirtyStart);
-            m_inner->write(m_buffer + m_dirtyStart, m_dirtyEnd - m_dirtyStart);
+            taken = m_inner->write(m_buffer + m_dirtyStart, wanted);
             m_inner->flush();
             m_inner->setPosition(position);
         }
@@ -149,6 +158,10 @@ void CBufferedStream::flush()
     m_dirty = false;
     m_dirtyStart = 0;
     m_dirtyEnd = 0;
+    // Our writes counted these bytes as written: losing them quietly would
+    // turn a failed write (a file that never opened) into a success.
+    if (taken < wanted)
+        TAVRIN_THROW(CInvalidOperationException, "Buffered data could not be written!\n", C_FILE);
 }
 
 uint64_t CBufferedStream::getSize()

@@ -3,6 +3,7 @@
 #include "Engine/IKernel/Types/CString.h"
 
 #include <cstdint>
+#include <cstdio>
 
 namespace Tavrin {
 namespace Engine {
@@ -30,6 +31,8 @@ public:
     static bool getDocumentsFolder(CString& folder);
     // The engine writes "\\" as its separator; this is the spelling the system takes.
     static CString toNativePath(const CString& path);
+    // A C runtime stream on the file named in the system's spelling; paths of any length.
+    static FILE* openFile(const CString& path, const char* mode);
     static bool removeFile(const CString& path);
     // Removes an empty directory.
     static bool removeDirectory(const CString& path);

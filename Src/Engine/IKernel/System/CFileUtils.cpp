@@ -164,10 +164,10 @@ CString CFileUtils::normalizePath(const CString& path)
         return path;
     char* text = static_cast<char*>(malloc(static_cast<size_t>(length) + 1));
     memcpy(text, path.getData(), static_cast<size_t>(length) + 1);
-    // "./" goes, unless it ends a "../".
+    // "./" goes only as a whole element: in "v1./" or "../" the dot is part of a name.
     for (int32_t i = 0; i < length;)
     {
-        if (text[i] == '.' && isSeparator(text[i + 1]) && (i == 0 || text[i - 1] != '.'))
+        if (text[i] == '.' && isSeparator(text[i + 1]) && (i == 0 || isSeparator(text[i - 1])))
         {
             memmove(text + i, text + i + 2, static_cast<size_t>(length - i - 1));
             length -= 2;

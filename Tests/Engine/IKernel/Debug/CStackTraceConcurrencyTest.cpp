@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -17,6 +19,47 @@ namespace {
 __attribute__((noinline)) void throwOnWorker()
 {
     TAVRIN_THROW(CInvalidOperationException, "worker\n", "Engine/Tests/CStackTraceConcurrencyTest");
+}
+
+// A stack `depth` frames deeper than the caller's, so that its report is
+// longer by as many lines.
+__attribute__((noinline)) int reportFromDepth(int depth)
+{
+    if (depth == 0)
+    {
+        dumpStackTrace();
+        return 0;
+    }
+    volatile int after = reportFromDepth(depth - 1);
+    return after + 1;
+}
+
+// A short report asked for while a long one is being written: the file then
+// holds one of them whole, never the short one followed by the long one's tail.
+TEST(CStackTraceConcurrency, OverlappingReportsLeaveOneWholeReport)
+{
+    std::string folder = makeTestFolder("CStackTraceOverlapTest");
+    std::string crashFile = folder + "/crash.txt";
+    installLog();
+    CStackTrace::setCrashFileName(crashFile.c_str());
+    for (int round = 0; round < 3; ++round)
+    {
+        std::atomic<bool> longStarted(false);
+        std::thread longReport([&] {
+            longStarted = true;
+            reportFromDepth(400);
+        });
+        while (!longStarted)
+            std::this_thread::yield();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        reportFromDepth(0);
+        longReport.join();
+        std::string report = readFile(crashFile);
+        EXPECT_EQ(countOf(report, "-- EXCEPTION DETECTED"), 1u) << "round " << round;
+        EXPECT_EQ(countOf(report, "\nSystem:\n"), 1u) << "round " << round;
+    }
+    uninstallLog();
+    CStackTrace::setCrashFileName("crashLog.txt");
 }
 
 // Reports from several threads at once: each is whole in the log, and the

@@ -263,7 +263,7 @@ TEST_F(CStackTraceTest, CrashFileNameIsResolvedToFullPath)
     CFileUtils::createAliasArray();
     CStackTrace::setCrashFileName("relative_crash.txt");
     CFileUtils::destroyAliasArray();
-    std::string name = CStackTrace::getCrashFileName();
+    std::string name = CStackTrace::getCrashFileName().c_str();
     EXPECT_NE(name, "relative_crash.txt");
     EXPECT_GT(name.size(), strlen("relative_crash.txt"));
     EXPECT_EQ(name.compare(name.size() - 19, 19, "/relative_crash.txt") == 0 ||

@@ -36,6 +36,7 @@ TEST_F(CFileNameTest, SplitsResolvedPaths)
         {"/a/b/../.hidden", "\\a\\.hidden", "\\a\\", ".hidden", "", "hidden"},
         {"/a/dir/", "\\a\\dir\\", "\\a\\dir\\", "", "", ""},
         {"/a/name.", "\\a\\name.", "\\a\\", "name.", "name", ""},
+        {"/data/v1./x.txt", "\\data\\v1.\\x.txt", "\\data\\v1.\\", "x.txt", "x", "txt"},
     };
     for (const SCase& c : cases)
     {

@@ -156,6 +156,10 @@ TEST_F(CFileUtilsTest, NormalizePathRemovesDotsAndFoldsParents)
         {"x/a/b/../../c", "x/c"},
         {"../y", "../y"},
         {".../y", ".../y"},
+        // A name ending in "." is a name, not the current folder.
+        {"/data/v1./x.txt", "/data/v1./x.txt"},
+        {"a.\\b", "a.\\b"},
+        {"a/b./../c", "a/c"},
         {"a/..", "a/.."}, // no separator after ".."
         {"a/b", "a/b"},
         {"", ""},

@@ -129,8 +129,13 @@ void CGZipStream::_deflate(int flush)
         m_state->avail_out = C_BUFFER_SIZE;
         result = deflate(m_state, flush);
         uint32_t produced = C_BUFFER_SIZE - m_state->avail_out;
-        if (produced)
-            m_inner->write(m_buffer, produced);
+        if (produced && m_inner->write(m_buffer, produced) < produced)
+        {
+            // A gap in the compressed data spoils everything after it: the
+            // stream takes nothing more, and the caller learns of the loss.
+            _end();
+            TAVRIN_THROW(CInvalidOperationException, "Compressed data could not be written!\n", C_FILE);
+        }
         // A full buffer may hide more output; anything else ends the call.
     } while (m_state->avail_out == 0 && result == Z_OK);
 }

@@ -174,6 +174,11 @@ CString CFileSystem::toNativePath(const CString& path)
     return path.replace("\\", "/");
 }
 
+FILE* CFileSystem::openFile(const CString& path, const char* mode)
+{
+    return fopen(path.c_str(), mode);
+}
+
 bool CFileSystem::removeFile(const CString& path)
 {
     return unlink(toNativePath(path).c_str()) == 0;

@@ -1,5 +1,7 @@
 #include "Engine/IKernel/System/CFile.h"
 
+#include "Engine/IKernel/System/Windows/CWidePath.h"
+
 #include <windows.h>
 
 namespace Tavrin {
@@ -10,7 +12,7 @@ void CFile::_open()
     DWORD access = m_mode == C_MODE_READ ? GENERIC_READ : m_mode == C_MODE_WRITE ? GENERIC_WRITE : GENERIC_READ | GENERIC_WRITE;
     DWORD share = m_share == C_SHARE_READ ? FILE_SHARE_READ : m_share == C_SHARE_WRITE ? FILE_SHARE_WRITE : 0;
     DWORD creation = m_mode == C_MODE_READ ? OPEN_EXISTING : m_mode == C_MODE_WRITE ? CREATE_ALWAYS : OPEN_ALWAYS;
-    HANDLE handle = CreateFileA(m_name.getFullPath().c_str(), access, share, nullptr, creation, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle = CreateFileW(toWidePath(m_name.getFullPath()).c_str(), access, share, nullptr, creation, FILE_ATTRIBUTE_NORMAL, nullptr);
     m_handle = handle == INVALID_HANDLE_VALUE ? nullptr : handle;
 }
 

@@ -1,6 +1,9 @@
 #include "Engine/IKernel/System/CFileSystem.h"
 
+#include "Engine/IKernel/System/Windows/CWidePath.h"
+
 #include <cstdlib>
+#include <cstring>
 #include <windows.h>
 #include <shlobj.h>
 
@@ -43,10 +46,11 @@ int32_t CFileSystem::readCurrentDirectory(CString& directory)
 
 bool CFileSystem::makeDirectory(const CString& path)
 {
-    if (CreateDirectoryA(path.c_str(), nullptr))
+    std::wstring wide = toWidePath(path);
+    if (CreateDirectoryW(wide.c_str(), nullptr))
         return true;
     DWORD error = GetLastError();
-    DWORD attributes = GetFileAttributesA(path.c_str());
+    DWORD attributes = GetFileAttributesW(wide.c_str());
     if (error == ERROR_ALREADY_EXISTS && attributes != INVALID_FILE_ATTRIBUTES &&
         (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return true;
@@ -57,7 +61,7 @@ bool CFileSystem::makeDirectory(const CString& path)
 bool CFileSystem::queryStatus(const CString& path, uint64_t* size, uint64_t* modificationTime)
 {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (path.isEmpty() || !GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+    if (path.isEmpty() || !GetFileAttributesExW(toWidePath(path).c_str(), GetFileExInfoStandard, &data))
         return false;
     if (size)
         *size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
@@ -121,14 +125,20 @@ CString CFileSystem::toNativePath(const CString& path)
     return path;
 }
 
+FILE* CFileSystem::openFile(const CString& path, const char* mode)
+{
+    std::wstring wideMode(mode, mode + strlen(mode));
+    return _wfopen(toWidePath(path).c_str(), wideMode.c_str());
+}
+
 bool CFileSystem::removeFile(const CString& path)
 {
-    return DeleteFileA(path.c_str()) != 0;
+    return DeleteFileW(toWidePath(path).c_str()) != 0;
 }
 
 bool CFileSystem::removeDirectory(const CString& path)
 {
-    return RemoveDirectoryA(path.c_str()) != 0;
+    return RemoveDirectoryW(toWidePath(path).c_str()) != 0;
 }
 
 } // namespace Engine

@@ -196,6 +196,37 @@ TEST(CGZipStream, ModeAndAccessRules)
     expectThrow<CInvalidOperationException>([&] { unzip->read(buffer, 4); }, "Stream is closed!\n", 424, C_FILE);
 }
 
+// A file stream whose open failed takes nothing; a wrapper must not count
+// what it lost as written.
+TEST_F(AliasTest, WrappersReportDataTheirInnerStreamRefused)
+{
+    LogCapture quiet;
+    const std::string path = testPath("no_such_folder/x.bin");
+    const std::vector<unsigned char> data = sampleBytes(20000, 5);
+    const char* gzipLoss = "Compressed data could not be written!\n";
+    const char* bufferLoss = "Buffered data could not be written!\n";
+    struct SCase
+    {
+        bool gzip;
+        size_t count; // within one buffer, and past it
+        const char* details;
+    } cases[] = {{true, 20000, gzipLoss}, {true, 100, gzipLoss}, {false, 20000, bufferLoss}, {false, 100, bufferLoss}};
+    for (const SCase& c : cases)
+    {
+        SCOPED_TRACE(std::string(c.gzip ? "gzip " : "buffered ") + std::to_string(c.count));
+        CManagedPtr<CFileStream> file = own(new CFileStream(CStream::C_ACCESS_WRITE, path.c_str()));
+        CManagedPtr<CStream> wrapper =
+            c.gzip ? CManagedPtr<CStream>(own(new CGZipStream(file.get(), CGZipStream::C_GZIP_COMPRESS)))
+                   : CManagedPtr<CStream>(own(new CBufferedStream(file.get())));
+        expectThrow<CInvalidOperationException>(
+            [&] {
+                wrapper->write(data.data(), c.count);
+                c.gzip ? wrapper->close() : wrapper->flush();
+            },
+            c.details);
+    }
+}
+
 TEST(CGZipStream, PositionQueriesAreUnsupported)
 {
     CManagedPtr<CMemoryStream> memory = own(new CMemoryStream());
