@@ -92,7 +92,8 @@ run_suite() {
   local build=$1 probe="$root/build/$1/Tests/sdl_window_probe" from id other
   echo "-- $build"
   : >"$out"
-  "$probe" run >"$out" 2>&1 &
+  LSAN_OPTIONS="suppressions=$root/Tests/EndToEnd/Linux/lsan-system.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}" \
+    "$probe" run >"$out" 2>&1 &
   probe_pid=$!
   for ((i = 0; i < 100; i++)); do
     id="$(xdotool search --name "^$title\$" 2>/dev/null | head -n 1)"
