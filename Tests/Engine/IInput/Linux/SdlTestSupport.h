@@ -17,9 +17,9 @@ class CSdlVideoDriver
 public:
     explicit CSdlVideoDriver(const char* driver, bool withoutDisplay = false)
     {
-        _save("SDL_VIDEODRIVER", m_driver, m_hadDriver);
-        _save("DISPLAY", m_display, m_hadDisplay);
-        _save("WAYLAND_DISPLAY", m_wayland, m_hadWayland);
+        for (SVariable& variable : m_saved)
+            if (const char* value = getenv(variable.name))
+                variable.value = value, variable.present = true;
         setenv("SDL_VIDEODRIVER", driver, 1);
         if (withoutDisplay)
         {
@@ -29,28 +29,18 @@ public:
     }
     ~CSdlVideoDriver()
     {
-        _restore("SDL_VIDEODRIVER", m_driver, m_hadDriver);
-        _restore("DISPLAY", m_display, m_hadDisplay);
-        _restore("WAYLAND_DISPLAY", m_wayland, m_hadWayland);
+        for (const SVariable& variable : m_saved)
+            variable.present ? setenv(variable.name, variable.value.c_str(), 1) : unsetenv(variable.name);
     }
 
 private:
-    static void _save(const char* name, std::string& value, bool& had)
+    struct SVariable
     {
-        const char* current = getenv(name);
-        had = current != nullptr;
-        value = had ? current : "";
-    }
-    static void _restore(const char* name, const std::string& value, bool had)
-    {
-        if (had)
-            setenv(name, value.c_str(), 1);
-        else
-            unsetenv(name);
-    }
-
-    std::string m_driver, m_display, m_wayland;
-    bool m_hadDriver, m_hadDisplay, m_hadWayland;
+        const char* name;
+        std::string value;
+        bool present;
+    };
+    SVariable m_saved[3] = {{"SDL_VIDEODRIVER", "", false}, {"DISPLAY", "", false}, {"WAYLAND_DISPLAY", "", false}};
 };
 
 inline SDL_Event sdlEvent(uint32_t type)
