@@ -1,0 +1,119 @@
+#include "Engine/IInput/Linux/CSdlEventPump.h"
+
+#include <SDL.h>
+
+namespace Tavrin {
+namespace Engine {
+
+namespace {
+
+// The window an event belongs to, 0 for none.
+uint32_t windowIdOf(const SDL_Event& event)
+{
+    switch (event.type)
+    {
+    case SDL_WINDOWEVENT:
+        return event.window.windowID;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+        return event.key.windowID;
+    case SDL_TEXTINPUT:
+        return event.text.windowID;
+    case SDL_MOUSEMOTION:
+        return event.motion.windowID;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+        return event.button.windowID;
+    case SDL_MOUSEWHEEL:
+        return event.wheel.windowID;
+    default:
+        return 0;
+    }
+}
+
+// NOTE: SDL numbers joystick events from 0x600 and controller events from
+// 0x650; touch events start at 0x700.
+const uint32_t C_FIRST_JOYSTICK_EVENT = SDL_JOYAXISMOTION;
+const uint32_t C_LAST_JOYSTICK_EVENT = SDL_FINGERDOWN - 1;
+
+} // namespace
+
+CSdlEventPump& CSdlEventPump::get()
+{
+    static CSdlEventPump s_pump;
+    return s_pump;
+}
+
+void CSdlEventPump::addWindow(uint32_t windowId, CSdlEventSink* sink)
+{
+    removeWindow(windowId);
+    m_windows.add(_SWindowSink{windowId, sink});
+}
+
+void CSdlEventPump::removeWindow(uint32_t windowId)
+{
+    for (uint64_t i = 0; i < m_windows.getCount(); ++i)
+        if (m_windows[i].windowId == windowId)
+        {
+            m_windows.removeAt(i);
+            return;
+        }
+}
+
+void CSdlEventPump::addMouse(CSdlEventSink* sink)
+{
+    m_mice.add(sink);
+}
+
+void CSdlEventPump::removeMouse(CSdlEventSink* sink)
+{
+    uint64_t index = m_mice.indexOf(sink);
+    if (index != CArray<CSdlEventSink*>::C_NOT_FOUND)
+        m_mice.removeAt(index);
+}
+
+void CSdlEventPump::pump()
+{
+    if (SDL_WasInit(SDL_INIT_EVENTS) == 0)
+        return;
+    SDL_PumpEvents();
+    dropJoystickEvents();
+    SDL_Event events[32];
+    int count;
+    while ((count = SDL_PeepEvents(events, 32, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT)) > 0)
+        for (int i = 0; i < count; ++i)
+            _route(events[i]);
+}
+
+void CSdlEventPump::dropJoystickEvents()
+{
+    if (SDL_WasInit(SDL_INIT_EVENTS) != 0)
+        SDL_FlushEvents(C_FIRST_JOYSTICK_EVENT, C_LAST_JOYSTICK_EVENT);
+}
+
+void CSdlEventPump::_route(SDL_Event& event)
+{
+    if (event.type == SDL_DROPFILE || event.type == SDL_DROPTEXT)
+    {
+        // The only events that own memory; nobody here takes drops.
+        SDL_free(event.drop.file);
+        return;
+    }
+    if (event.type == SDL_MOUSEMOTION || event.type == SDL_MOUSEWHEEL)
+        for (uint64_t i = 0; i < m_mice.getCount(); ++i)
+            m_mice[i]->onSdlEvent(event);
+    uint32_t windowId = windowIdOf(event);
+    if (CSdlEventSink* window = windowId ? _findWindow(windowId) : nullptr)
+        window->onSdlEvent(event);
+}
+
+CSdlEventSink* CSdlEventPump::_findWindow(uint32_t windowId) const
+{
+    for (uint64_t i = 0; i < m_windows.getCount(); ++i)
+        if (m_windows[i].windowId == windowId)
+            return m_windows[i].sink;
+    return nullptr;
+}
+
+} // namespace Engine
+} // namespace Tavrin

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "Engine/IInput/Linux/CSdlEventSink.h"
+#include "Engine/IKernel/Types/CArray.h"
+
+#include <cstdint>
+
+namespace Tavrin {
+namespace Engine {
+
+// The process's one SDL event pump. SDL has a single queue for every window
+// and device, while windows pump "their own" messages and the mouse reads in
+// its own update: whoever pumps hands every registered window its events
+// (by SDL window id) and every mouse the motion and wheel, so no consumer
+// takes another's events. Joystick and controller events are dropped: those
+// devices read their state directly.
+class CSdlEventPump
+{
+public:
+    static CSdlEventPump& get();
+
+    // Events of the SDL window with this id go to sink (one sink per window).
+    void addWindow(uint32_t windowId, CSdlEventSink* sink);
+    void removeWindow(uint32_t windowId);
+    // Motion and wheel events, whatever their window, go to sink too.
+    void addMouse(CSdlEventSink* sink);
+    void removeMouse(CSdlEventSink* sink);
+
+    // Takes every event from SDL and hands it on; the rest is dropped.
+    void pump();
+    // Drops queued joystick and game-controller events.
+    void dropJoystickEvents();
+
+private:
+    CSdlEventPump() = default;
+    void _route(SDL_Event& event);
+    CSdlEventSink* _findWindow(uint32_t windowId) const;
+
+    struct _SWindowSink
+    {
+        uint32_t windowId;
+        CSdlEventSink* sink;
+    };
+    CArray<_SWindowSink> m_windows;
+    CArray<CSdlEventSink*> m_mice;
+};
+
+} // namespace Engine
+} // namespace Tavrin

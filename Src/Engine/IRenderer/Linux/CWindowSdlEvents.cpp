@@ -1,0 +1,195 @@
+#include "Engine/IRenderer/Linux/CWindowSdl.h"
+
+#include "Engine/IInput/Linux/CSdlKeyCodes.h"
+
+namespace Tavrin {
+namespace Engine {
+
+namespace {
+
+// SDL's button numbers to the mouse-button key codes.
+uint32_t buttonCode(uint8_t button)
+{
+    switch (button)
+    {
+    case SDL_BUTTON_LEFT:
+        return C_KEY_MOUSE_BUTTON_LEFT;
+    case SDL_BUTTON_RIGHT:
+        return C_KEY_MOUSE_BUTTON_RIGHT;
+    case SDL_BUTTON_MIDDLE:
+        return C_KEY_MOUSE_BUTTON_MIDDLE;
+    case SDL_BUTTON_X1:
+        return C_KEY_MOUSE_BUTTON_X1;
+    case SDL_BUTTON_X2:
+        return C_KEY_MOUSE_BUTTON_X2;
+    default:
+        return 0;
+    }
+}
+
+// Characters Windows sends for keys that type no text.
+uint32_t controlCharacter(SDL_Keycode key)
+{
+    switch (key)
+    {
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER:
+        return 13;
+    case SDLK_BACKSPACE:
+        return 8;
+    case SDLK_TAB:
+        return 9;
+    case SDLK_ESCAPE:
+        return 27;
+    default:
+        return 0;
+    }
+}
+
+// The next code point of UTF-8 text; malformed bytes stand for themselves.
+uint32_t nextCodePoint(const unsigned char*& text)
+{
+    uint32_t lead = *text++;
+    int extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
+    uint32_t code = extra ? lead & (0x3F >> extra) : lead;
+    for (int i = 0; i < extra; ++i)
+    {
+        if ((*text & 0xC0) != 0x80)
+            return lead;
+        code = (code << 6) | (*text++ & 0x3F);
+    }
+    return code;
+}
+
+uint16_t coordinate(int32_t value)
+{
+    // As a Windows message word: the low 16 bits.
+    return static_cast<uint16_t>(value);
+}
+
+} // namespace
+
+void CWindowSdl::handleEvent(const SDL_Event& event)
+{
+    switch (event.type)
+    {
+    case SDL_WINDOWEVENT:
+        _onWindowEvent(event.window);
+        break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+        _onKey(event.key);
+        break;
+    case SDL_TEXTINPUT:
+        _onText(event.text);
+        break;
+    case SDL_MOUSEMOTION:
+        onMouseMove(coordinate(event.motion.x), coordinate(event.motion.y));
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+        _onButton(event.button);
+        break;
+    case SDL_MOUSEWHEEL:
+        // Horizontal wheels are not reported, as on Windows.
+        if (event.wheel.preciseY != 0.0f)
+            onMouseWheel(event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.preciseY : event.wheel.preciseY);
+        break;
+    default:
+        break;
+    }
+}
+
+void CWindowSdl::_onWindowEvent(const SDL_WindowEvent& event)
+{
+    switch (event.event)
+    {
+    case SDL_WINDOWEVENT_MOVED:
+    {
+        // SDL reports the client area's position; the window's is the frame's.
+        int top, left, bottom, right;
+        _borders(top, left, bottom, right);
+        onMove(event.data1 - left, event.data2 - top);
+        break;
+    }
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+        onResize(static_cast<uint32_t>(event.data1), static_cast<uint32_t>(event.data2));
+        break;
+    case SDL_WINDOWEVENT_MINIMIZED:
+        m_visible = false;
+        break;
+    case SDL_WINDOWEVENT_RESTORED:
+        m_visible = true;
+        break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+        m_active = true;
+        onFocusGained();
+        break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+        m_active = false;
+        onFocusLost();
+        break;
+    case SDL_WINDOWEVENT_ENTER:
+        onSetCursor();
+        break;
+    case SDL_WINDOWEVENT_CLOSE:
+        _releaseHeldInput();
+        _destroyNative();
+        break;
+    default:
+        break;
+    }
+}
+
+void CWindowSdl::_onKey(const SDL_KeyboardEvent& key)
+{
+    bool down = key.type == SDL_KEYDOWN;
+    TKeyCode code = CSdlKeyCodes::convert(key.keysym.scancode, key.keysym.sym);
+    bool altReturn = down && _isAltReturn(key);
+    // An auto-repeat is not a new press, and a release of a key not held
+    // (pressed before the window had the focus) is stale.
+    if (code != C_KEY_NONE && !key.repeat && m_keyDown[code] != down)
+    {
+        if (altReturn)
+            _toggleFullscreen();
+        SWindowEvent event;
+        event.code = static_cast<uint32_t>(code);
+        if (down)
+            onKeyDown(event);
+        else
+            onKeyUp(event);
+    }
+    uint32_t character = down && !altReturn ? controlCharacter(key.keysym.sym) : 0;
+    if (character != 0 && !m_closed)
+    {
+        SWindowEvent event;
+        event.code = character;
+        onChar(event);
+    }
+}
+
+void CWindowSdl::_onText(const SDL_TextInputEvent& text)
+{
+    const unsigned char* next = reinterpret_cast<const unsigned char*>(text.text);
+    const unsigned char* end = next + SDL_strlen(text.text);
+    while (next < end && !m_closed)
+    {
+        SWindowEvent event;
+        event.code = nextCodePoint(next);
+        onChar(event);
+    }
+}
+
+void CWindowSdl::_onButton(const SDL_MouseButtonEvent& button)
+{
+    uint32_t code = buttonCode(button.button);
+    if (code == 0)
+        return;
+    if (button.type == SDL_MOUSEBUTTONDOWN)
+        onMouseButtonDown(code, coordinate(button.x), coordinate(button.y));
+    else
+        onMouseButtonUp(code, coordinate(button.x), coordinate(button.y));
+}
+
+} // namespace Engine
+} // namespace Tavrin
