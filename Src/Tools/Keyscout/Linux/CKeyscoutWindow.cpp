@@ -11,8 +11,8 @@ const char* const CKeyscoutWindow::C_TITLE = "Tavrin Engine Input detector";
 
 namespace {
 
-// Dialog units of "MS Shell Dlg" 8 in pixels, so that the layout matches the
-// Windows dialog's.
+// Dialog units in pixels: the Windows dialog's arrangement, with the
+// vertical unit grown a little since GTK's controls are taller.
 int dluX(int units)
 {
     return units * 3 / 2;
@@ -20,7 +20,7 @@ int dluX(int units)
 
 int dluY(int units)
 {
-    return units * 13 / 8;
+    return units * 2;
 }
 
 // Exceptions cannot unwind through GTK's C frames: they stop here, logged

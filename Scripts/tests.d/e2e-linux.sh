@@ -1,0 +1,288 @@
+#!/usr/bin/env bash
+# End-to-end run of the native Linux keyscout as a user would drive it: on a
+# private X server (Xvfb, no window manager), with xdotool and xte for the
+# keyboard and mouse. Results are read from the program's standard output,
+# windows from the X server. Bounded in time; every process it starts is
+# ended on the way out. Only checks that can fail are counted.
+#   TAVRIN_E2E_SECONDS   overall limit (default 300)
+set -uo pipefail
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+build="$root/build/native"
+exe="$build/Src/Tools/Keyscout/keyscout"
+closer="$build/Tests/sdl_window_probe"
+log_file="$build/Src/Tools/Keyscout/keyscout_log.txt"
+crash_file="$build/Src/Tools/Keyscout/keyscout_crash.txt"
+dialog_title="Tavrin Engine Input detector"
+window_title="Press one or many keys.."
+passed=0
+failed=0
+xvfb_pid=""
+app_pid=""
+watchdog_pid=""
+work="$(mktemp -d)"
+out="$work/stdout.txt"
+
+finish() {
+  trap - EXIT INT TERM
+  if [ -n "$app_pid" ]; then
+    kill "$app_pid" 2>/dev/null
+    fail "program still running at the end" "ended by the script"
+  fi
+  local pid
+  for pid in $app_pid $xvfb_pid $watchdog_pid; do
+    kill "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+  done
+  rm -rf "$work"
+  echo "e2e-linux: $passed passed, $failed failed"
+  [ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]
+  exit $?
+}
+trap finish EXIT
+trap 'echo "e2e-linux: interrupted"; failed=$((failed + 1)); exit 1' INT TERM
+
+pass() { passed=$((passed + 1)); echo "ok   - $1: $2"; }
+fail() { failed=$((failed + 1)); echo "FAIL - $1: $2"; }
+check() { if [ "$2" = "$3" ]; then pass "$1" "'$3'"; else fail "$1" "expected '$2', got '$3'"; fi; }
+
+seconds="${TAVRIN_E2E_SECONDS:-300}"
+watchdog() {
+  sleep "$seconds" &
+  local sleeper=$!
+  trap 'kill $sleeper 2>/dev/null; exit 0' TERM
+  wait "$sleeper" && { echo "e2e-linux: time limit of ${seconds}s reached"; kill -TERM $$; }
+}
+watchdog &
+watchdog_pid=$!
+
+if ! (cd "$root" && { [ -f "$build/CMakeCache.txt" ] || cmake --preset native >/dev/null 2>&1; } &&
+  cmake --build --preset native --target keyscout sdl_window_probe >/dev/null 2>&1); then
+  fail build "keyscout and sdl_window_probe could not be built"
+  exit 1
+fi
+
+# --- Without a display -------------------------------------------------------
+rm -f "$crash_file"
+message="$(env -u DISPLAY -u WAYLAND_DISPLAY "$exe" --once 2>&1 >/dev/null)"
+check "--once without a display: exit status" "2" "$(env -u DISPLAY -u WAYLAND_DISPLAY "$exe" --once >/dev/null 2>&1; echo $?)"
+check "--once without a display: message" "Keyscout needs a graphical display (X11 or Wayland)" "${message%%, and*}"
+[ -e "$crash_file" ] && fail "no crash report without a display" "$(head -n 3 "$crash_file")" ||
+  pass "no crash report without a display" "no keyscout_crash.txt"
+
+display_file="$(mktemp)"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+xvfb_pid=$!
+for ((i = 0; i < 100; i++)); do [ -s "$display_file" ] && break; sleep 0.1; done
+export DISPLAY=":$(head -n 1 "$display_file")"
+rm -f "$display_file"
+[ "$DISPLAY" != ":" ] || { fail xvfb "no display"; exit 1; }
+unset WAYLAND_DISPLAY SDL_VIDEODRIVER
+setxkbmap us
+
+# --- Windows on the X server ------------------------------------------------------
+# The id of the visible top-level window with that exact title. (The program
+# names its windows in the locale's encoding, which xdotool cannot search.)
+window_id() {
+  xwininfo -root -tree 2>/dev/null | grep -F "\"$1\":" | awk '{print $1}' | while read -r id; do
+    xwininfo -id "$id" 2>/dev/null | grep -q "IsViewable" && { echo "$id"; break; }
+  done
+}
+# Geometry "WxH+X+Y" of a window.
+geometry() { xwininfo -id "$1" 2>/dev/null | sed -n 's/^ *-geometry //p'; }
+wait_window() {
+  local i
+  for ((i = 0; i < ${2:-100}; i++)); do
+    [ -n "$(window_id "$1")" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+wait_gone() {
+  local i
+  for ((i = 0; i < ${2:-100}; i++)); do
+    [ -z "$(window_id "$1")" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+# click_dialog X Y: a click at a point of the dialog (its arrangement is the
+# Windows dialog's: 1.5 pixels per horizontal unit, 2 per vertical unit).
+click_dialog() {
+  local id
+  id="$(window_id "$dialog_title")"
+  [ -n "$id" ] || return 1
+  xdotool mousemove --window "$id" "$1" "$2" click 1
+}
+lines() { wc -l <"$out"; }
+
+start_program() {
+  rm -f "$log_file" "$crash_file"
+  : >"$out"
+  "$exe" "$@" >"$out" 2>"$work/stderr.txt" &
+  app_pid=$!
+}
+
+# Presses "Detect key(s)" and gives the detection window the keyboard.
+start_detection() {
+  local id
+  click_dialog 221 140 || return 1
+  wait_window "$window_title" || return 1
+  wait_gone "$dialog_title" 50 || return 1
+  id="$(window_id "$window_title")"
+  xdotool windowfocus --sync "$id" 2>/dev/null
+  # The devices start reading at their first poll.
+  sleep 0.2
+}
+
+# The next line of standard output, once the dialog is back; a run that does
+# not end is closed so that the next case starts from the dialog.
+result() {
+  local before=$1 i
+  for ((i = 0; i < 100; i++)); do
+    [ "$(lines)" -gt "$before" ] && wait_window "$dialog_title" 50 && { sed -n "$((before + 1))p" "$out"; return; }
+    sleep 0.1
+  done
+  "$closer" close "$(window_id "$window_title")" >/dev/null 2>&1
+  wait_window "$dialog_title" 50
+  echo "<run did not end; closed with '$(sed -n "$((before + 1))p" "$out")'>"
+}
+
+detect_case() {
+  local name=$1 expected=$2 before
+  shift 2
+  before="$(lines)"
+  if ! start_detection; then
+    fail "$name" "'$window_title' did not open"
+    return
+  fi
+  "$@"
+  check "$name" "$expected" "$(result "$before")"
+}
+
+# --- Kinds of input -----------------------------------------------------------------
+# hold_keys TOOL KEY...: pressed in order, released in reverse, held like a
+# hand's. xte presses right-hand modifiers alone; xdotool adds the left ones.
+hold_keys() {
+  local tool=$1 key i
+  shift
+  local keys=("$@")
+  for key in "${keys[@]}"; do key_event "$tool" down "$key"; sleep 0.15; done
+  for ((i = ${#keys[@]} - 1; i >= 0; i--)); do key_event "$tool" up "${keys[i]}"; sleep 0.15; done
+}
+key_event() {
+  case $1 in
+    xdotool) xdotool "key$2" "$3" ;;
+    xte) xte "key$2 $3" ;;
+  esac
+}
+held_key() { xdotool keydown "$1"; sleep "$2"; xdotool keyup "$1"; }
+click_in_window() {
+  xdotool mousemove --sync --window "$(window_id "$window_title")" 160 50
+  sleep 0.1
+  xdotool mousedown "$1"
+  sleep 0.15
+  xdotool mouseup "$1"
+}
+wheel_notch() { if [ "$1" = up ]; then xdotool click 4; else xdotool click 5; fi; }
+move_mouse() {
+  local step
+  xdotool mousemove --window "$(window_id "$window_title")" 100 50
+  for ((step = 0; step < 30; step++)); do xdotool mousemove_relative -- 3 -1; sleep 0.04; done
+}
+close_window() { sleep 0.3; "$closer" close "$(window_id "$window_title")" >/dev/null 2>&1; }
+release_after_close() {
+  xdotool keydown a
+  sleep 0.2
+  close_window
+  wait_window "$dialog_title" 50
+  xdotool keyup a
+}
+
+# --- The dialog ----------------------------------------------------------------
+start_program
+if wait_window "$dialog_title" 200; then
+  pass "dialog" "'$dialog_title' shown"
+else
+  fail "dialog" "'$dialog_title' did not appear: $(head -n 3 "$work/stderr.txt")"
+  exit 1
+fi
+before="$(lines)"
+if start_detection; then
+  geometry_text="$(geometry "$(window_id "$window_title")")"
+  check "detection window client area" "320x100" "${geometry_text%%+*}"
+  read -r x y <<<"$(sed 's/^[0-9]*x[0-9]*+\([0-9-]*\)+\([0-9-]*\)$/\1 \2/' <<<"$geometry_text")"
+  check "detection window centred" "480 462" "$x $y"
+  hold_keys xdotool Control_L a
+  check "left ctrl then a" "leftctrl + a" "$(result "$before")"
+else
+  fail "detection window" "'$window_title' did not open"
+fi
+
+detect_case "a then left ctrl" "a + leftctrl" hold_keys xdotool a Control_L
+detect_case "right ctrl, right shift, f5" "rightctrl + rightshift + f5" hold_keys xte Control_R Shift_R F5
+# Num Lock is off on a new server: the keypad's 7 is its Home key.
+detect_case "keypad home" "keypad7" xdotool key KP_Home
+detect_case "a held past auto-repeat" "a" held_key a 1.5
+detect_case "one wheel notch up, box ticked" "mousewheel + mousewheelup" wheel_notch up
+detect_case "left button" "mousebuttonleft" click_in_window 1
+detect_case "right button" "mousebuttonright" click_in_window 3
+detect_case "middle button" "mousebuttonmiddle" click_in_window 2
+detect_case "first extra button" "mousebuttonx1" click_in_window 8
+detect_case "second extra button" "mousebuttonx2" click_in_window 9
+detect_case "closed before any input" "" close_window
+detect_case "a held while the window closed" "a" release_after_close
+detect_case "next run after a release the window never saw" "b" hold_keys xdotool b
+click_dialog 152 102
+before="$(lines)"
+if start_detection; then
+  move_mouse
+  text="$(result "$before")"
+  if [[ "$text" =~ ^mouseaxis[xy]( \+ mouseaxis[xy])?$ ]]; then
+    pass "mouse moved, box unticked" "'$text'"
+  else
+    fail "mouse moved, box unticked" "expected mouseaxisx and/or mouseaxisy, got '$text'"
+  fi
+else
+  fail "mouse moved, box unticked" "'$window_title' did not open"
+fi
+xdotool windowfocus --sync "$(window_id "$dialog_title")" 2>/dev/null
+xdotool key ctrl+c
+check "ctrl+c copies the result" "$text" "$(timeout 5 xclip -o -selection clipboard 2>&1)"
+import -window root "$build/keyscout-linux-dialog.png" 2>/dev/null &&
+  echo "note - screenshot: build/native/keyscout-linux-dialog.png"
+
+# --- Ways out ---------------------------------------------------------------------
+xdotool windowfocus --sync "$(window_id "$dialog_title")" 2>/dev/null
+xdotool key Escape
+for ((i = 0; i < 100; i++)); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$app_pid" 2>/dev/null; then
+  fail "Esc on the dialog" "the process is still running"
+else
+  wait "$app_pid"
+  check "Esc on the dialog: exit status" "0" "$?"
+  app_pid=""
+fi
+check "module lines in the log" \
+  "Installing IKernel,Installing IInput,Installing IRenderer,IRenderer uninstalled,IInput uninstalled,IKernel uninstalled" \
+  "$(sed -n 's/^\[[^]]*\] //p' "$log_file" 2>/dev/null |
+    grep -xE 'Installing IKernel|Installing IInput|Installing IRenderer|IRenderer uninstalled|IInput uninstalled|IKernel uninstalled' |
+    paste -sd, -)"
+[ -e "$crash_file" ] && fail "no crash report" "$(head -n 3 "$crash_file")" || pass "no crash report" "no keyscout_crash.txt"
+
+# --- One run from the command line ----------------------------------------------------
+start_program --once
+if wait_window "$window_title" 200; then
+  xdotool windowfocus --sync "$(window_id "$window_title")" 2>/dev/null
+  sleep 0.2
+  hold_keys xdotool x
+fi
+wait "$app_pid"
+status=$?
+app_pid=""
+check "--once with a key: output and status" "x 0" "$(cat "$out") $status"
+start_program --once
+wait_window "$window_title" 200 && close_window
+wait "$app_pid"
+status=$?
+app_pid=""
+check "--once closed without input: empty line and status 1" "1 1" "$(lines) $status"
