@@ -106,6 +106,24 @@ void CJoystick::calibrateAxes()
     }
 }
 
+void CJoystick::arrowDirections(float arrow, bool directions[4])
+{
+    // The windows overlap so that a diagonal presses both its directions.
+    bool centred = arrow < 0.0f;
+    directions[0] = !centred && (arrow <= 0.126f || arrow >= 0.874f);
+    directions[1] = !centred && arrow >= 0.124f && arrow <= 0.376f;
+    directions[2] = !centred && arrow >= 0.324f && arrow <= 0.626f;
+    directions[3] = !centred && arrow >= 0.624f && arrow <= 0.876f;
+}
+
+void CJoystick::_setHat(uint32_t arrow, float value, const bool directions[4], uint64_t firstButton)
+{
+    m_arrows[arrow] = value;
+    for (uint32_t d = 0; d < 4; ++d)
+        if (firstButton + d < C_BUTTON_COUNT)
+            m_buttons[firstButton + d] = directions[d];
+}
+
 void CJoystick::setDeadZone(uint32_t axis, float value)
 {
     value = clampUnit(value);

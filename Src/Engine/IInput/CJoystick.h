@@ -37,6 +37,8 @@ public:
     // Once per device: an axis resting at its negative end is moved to read
     // 0 at rest. Backends call it after every successful poll.
     void calibrateAxes();
+    // The direction buttons (up, right, down, left) a hat's arrow presses.
+    static void arrowDirections(float arrow, bool directions[4]);
 
     bool getButton(uint32_t id) const
     {
@@ -80,6 +82,9 @@ public:
 
 protected:
     [[noreturn]] static void _throwInvalidId(const char* details, int32_t line);
+    // A hat as arrow `arrow` and as its direction buttons from `firstButton`
+    // on, as far as they fit: a device with many buttons keeps them all.
+    void _setHat(uint32_t arrow, float value, const bool directions[4], uint64_t firstButton);
 
     bool m_active;
     bool m_buttons[C_BUTTON_COUNT];

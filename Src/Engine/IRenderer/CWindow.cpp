@@ -145,6 +145,14 @@ void CWindow::_releaseHeldInput()
     }
 }
 
+void CWindow::_toggleFullscreen()
+{
+    if (!m_swapChain)
+        return;
+    SSwapChainState state = m_swapChain->getState();
+    m_swapChain->setFullscreen(!state.fullscreen);
+}
+
 void CWindow::setSize(uint32_t width, uint32_t height)
 {
     m_width = width;

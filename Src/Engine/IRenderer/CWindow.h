@@ -100,6 +100,9 @@ protected:
     // Reports a release of every key and mouse button still held here: once
     // the focus or the window is gone, their releases would reach no one.
     void _releaseHeldInput();
+    // Alt+Return: the swap chain between windowed and full screen; without
+    // one there is nothing to toggle.
+    void _toggleFullscreen();
 
     // Keys and mouse buttons (by key code) pressed and not yet released.
     bool m_keyDown[C_KEY_COUNT];

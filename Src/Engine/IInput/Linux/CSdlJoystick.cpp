@@ -126,12 +126,7 @@ void CSdlJoystick::_readHats()
         if (!m_arrowPresent[j])
             continue;
         SHatReading reading = decodeHat(SDL_JoystickGetHat(m_joystick, static_cast<int>(j)));
-        m_arrows[j] = reading.arrow;
-        // A device with many buttons keeps them all; its hats still show as
-        // arrows and get only the direction buttons that fit.
-        for (uint32_t d = 0; d < 4; ++d)
-            if (first + d < C_BUTTON_COUNT)
-                m_buttons[first + d] = reading.directions[d];
+        _setHat(j, reading.arrow, reading.directions, first);
         first += 4;
     }
 }
@@ -139,15 +134,7 @@ void CSdlJoystick::_readHats()
 CSdlJoystick::SHatReading CSdlJoystick::decodeHat(uint8_t hat)
 {
     SHatReading reading = {sdlDirectionArrow(hat), {false, false, false, false}};
-    float v = reading.arrow;
-    if (v < 0.0f)
-        return reading;
-    // The DirectInput windows, which overlap so that a diagonal presses both
-    // its directions.
-    reading.directions[0] = v <= 0.126f || v >= 0.874f;
-    reading.directions[1] = v >= 0.124f && v <= 0.376f;
-    reading.directions[2] = v >= 0.324f && v <= 0.626f;
-    reading.directions[3] = v >= 0.624f && v <= 0.876f;
+    arrowDirections(reading.arrow, reading.directions);
     return reading;
 }
 

@@ -229,12 +229,7 @@ void CDirectInputJoystick::_readArrows(const DIJOYSTATE2& state)
         if (!m_arrowPresent[j])
             continue;
         SPovReading reading = decodePov(state.rgdwPOV[j]);
-        m_arrows[j] = reading.arrow;
-        // A device with many buttons keeps them all; its hats still report
-        // their arrows and get only the direction buttons that fit.
-        for (uint32_t d = 0; d < 4; ++d)
-            if (first + d < C_BUTTON_COUNT)
-                m_buttons[first + d] = reading.directions[d];
+        _setHat(j, reading.arrow, reading.directions, first);
         first += 4;
     }
 }
@@ -252,11 +247,7 @@ CDirectInputJoystick::SPovReading CDirectInputJoystick::decodePov(uint32_t pov)
     else if (v >= 1.0f)
         v = 1.0f;
     reading.arrow = v;
-    // The windows overlap so that a diagonal presses both its directions.
-    reading.directions[0] = v <= 0.126f || v >= 0.874f;
-    reading.directions[1] = v >= 0.124f && v <= 0.376f;
-    reading.directions[2] = v >= 0.324f && v <= 0.626f;
-    reading.directions[3] = v >= 0.624f && v <= 0.876f;
+    arrowDirections(v, reading.directions);
     return reading;
 }
 

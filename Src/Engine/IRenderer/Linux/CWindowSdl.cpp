@@ -211,14 +211,5 @@ bool CWindowSdl::_isAltReturn(const SDL_KeyboardEvent& key) const
     return (sym == SDLK_RETURN || sym == SDLK_KP_ENTER) && (key.keysym.mod & KMOD_ALT) != 0 && m_active;
 }
 
-void CWindowSdl::_toggleFullscreen()
-{
-    // Without a swap chain there is nothing to toggle.
-    if (!m_swapChain)
-        return;
-    SSwapChainState state = m_swapChain->getState();
-    m_swapChain->setFullscreen(!state.fullscreen);
-}
-
 } // namespace Engine
 } // namespace Tavrin

@@ -57,7 +57,6 @@ private:
     void _onText(const SDL_TextInputEvent& text);
     void _onButton(const SDL_MouseButtonEvent& button);
     bool _isAltReturn(const SDL_KeyboardEvent& key) const;
-    void _toggleFullscreen();
     void _borders(int& top, int& left, int& bottom, int& right) const;
 
     SDL_Window* _window() const { return static_cast<SDL_Window*>(m_handle); }

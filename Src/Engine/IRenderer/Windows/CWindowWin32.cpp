@@ -246,15 +246,5 @@ bool CWindowWin32::_isAltReturn(const MSG& message) const
     return message.wParam == VK_RETURN && GetKeyState(VK_MENU) < 0 && m_active;
 }
 
-void CWindowWin32::_toggleFullscreen()
-{
-    // Without a swap chain there is nothing to toggle; the keys still reach
-    // listeners through raw input.
-    if (!m_swapChain)
-        return;
-    SSwapChainState state = m_swapChain->getState();
-    m_swapChain->setFullscreen(!state.fullscreen);
-}
-
 } // namespace Engine
 } // namespace Tavrin

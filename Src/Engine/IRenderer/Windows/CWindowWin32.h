@@ -52,7 +52,6 @@ private:
     void _readBackRectangles();
     void _registerRawKeyboard();
     bool _isAltReturn(const MSG& message) const;
-    void _toggleFullscreen();
     void _onRawInput(LPARAM lParam);
     void _onWindowPosChanged(const WINDOWPOS& position);
     void _onExtraButton(bool down, WPARAM wParam, LPARAM lParam);
