@@ -7,6 +7,7 @@
 #   TAVRIN_E2E_SECONDS   overall limit (default 300)
 set -uo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
+source "$root/Scripts/suite-lib.sh"
 build="$root/build/native"
 exe="$build/Src/Tools/Keyscout/keyscout"
 closer="$build/Tests/sdl_window_probe"
@@ -14,11 +15,7 @@ log_file="$build/Src/Tools/Keyscout/keyscout_log.txt"
 crash_file="$build/Src/Tools/Keyscout/keyscout_crash.txt"
 dialog_title="Tavrin Engine Input detector"
 window_title="Press one or many keys.."
-passed=0
-failed=0
-xvfb_pid=""
 app_pid=""
-watchdog_pid=""
 work="$(mktemp -d)"
 out="$work/stdout.txt"
 
@@ -28,11 +25,7 @@ finish() {
     kill "$app_pid" 2>/dev/null
     fail "program still running at the end" "ended by the script"
   fi
-  local pid
-  for pid in $app_pid $xvfb_pid $watchdog_pid; do
-    kill "$pid" 2>/dev/null
-    wait "$pid" 2>/dev/null
-  done
+  end_started $app_pid
   rm -rf "$work"
   echo "e2e-linux: $passed passed, $failed failed"
   [ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]
@@ -41,19 +34,7 @@ finish() {
 trap finish EXIT
 trap 'echo "e2e-linux: interrupted"; failed=$((failed + 1)); exit 1' INT TERM
 
-pass() { passed=$((passed + 1)); echo "ok   - $1: $2"; }
-fail() { failed=$((failed + 1)); echo "FAIL - $1: $2"; }
-check() { if [ "$2" = "$3" ]; then pass "$1" "'$3'"; else fail "$1" "expected '$2', got '$3'"; fi; }
-
-seconds="${TAVRIN_E2E_SECONDS:-300}"
-watchdog() {
-  sleep "$seconds" &
-  local sleeper=$!
-  trap 'kill $sleeper 2>/dev/null; exit 0' TERM
-  wait "$sleeper" && { echo "e2e-linux: time limit of ${seconds}s reached"; kill -TERM $$; }
-}
-watchdog &
-watchdog_pid=$!
+start_watchdog e2e-linux "${TAVRIN_E2E_SECONDS:-300}"
 
 if ! (cd "$root" && { [ -f "$build/CMakeCache.txt" ] || cmake --preset native >/dev/null 2>&1; } &&
   cmake --build --preset native --target keyscout sdl_window_probe >/dev/null 2>&1); then
@@ -69,13 +50,7 @@ check "--once without a display: message" "Keyscout needs a graphical display (X
 [ -e "$crash_file" ] && fail "no crash report without a display" "$(head -n 3 "$crash_file")" ||
   pass "no crash report without a display" "no keyscout_crash.txt"
 
-display_file="$(mktemp)"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
-xvfb_pid=$!
-for ((i = 0; i < 100; i++)); do [ -s "$display_file" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -n 1 "$display_file")"
-rm -f "$display_file"
-[ "$DISPLAY" != ":" ] || { fail xvfb "no display"; exit 1; }
+start_xvfb || { fail xvfb "no display"; exit 1; }
 unset WAYLAND_DISPLAY SDL_VIDEODRIVER
 setxkbmap us
 
@@ -160,22 +135,6 @@ detect_case() {
 }
 
 # --- Kinds of input -----------------------------------------------------------------
-# hold_keys TOOL KEY...: pressed in order, released in reverse, held like a
-# hand's. xte presses right-hand modifiers alone; xdotool adds the left ones.
-hold_keys() {
-  local tool=$1 key i
-  shift
-  local keys=("$@")
-  for key in "${keys[@]}"; do key_event "$tool" down "$key"; sleep 0.15; done
-  for ((i = ${#keys[@]} - 1; i >= 0; i--)); do key_event "$tool" up "${keys[i]}"; sleep 0.15; done
-}
-key_event() {
-  case $1 in
-    xdotool) xdotool "key$2" "$3" ;;
-    xte) xte "key$2 $3" ;;
-  esac
-}
-held_key() { xdotool keydown "$1"; sleep "$2"; xdotool keyup "$1"; }
 click_in_window() {
   xdotool mousemove --sync --window "$(window_id "$window_title")" 160 50
   sleep 0.1
@@ -183,7 +142,6 @@ click_in_window() {
   sleep 0.15
   xdotool mouseup "$1"
 }
-wheel_notch() { if [ "$1" = up ]; then xdotool click 4; else xdotool click 5; fi; }
 move_mouse() {
   local step
   xdotool mousemove --window "$(window_id "$window_title")" 100 50

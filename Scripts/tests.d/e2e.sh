@@ -8,6 +8,7 @@
 set -uo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 source "$root/Scripts/wine-env.sh"
+source "$root/Scripts/suite-lib.sh"
 build="$root/build/windows"
 exe_dir="$build/Src/Tools/Keyscout"
 exe="$exe_dir/keyscout.exe"
@@ -21,11 +22,7 @@ wineserver_bin="${WINE64%64}server"
 
 dialog_title="Tavrin Engine Input detector"
 window_title="Press one or many keys.."
-passed=0
-failed=0
-xvfb_pid=""
 app_pid=""
-watchdog_pid=""
 
 finish() {
   trap - EXIT INT TERM
@@ -35,25 +32,13 @@ finish() {
   fi
   # Ends the Wine processes of this prefix only.
   [ -n "$xvfb_pid" ] && "$wineserver_bin" -k 2>/dev/null
-  local pid
-  for pid in $app_pid $xvfb_pid $watchdog_pid; do
-    kill "$pid" 2>/dev/null
-    wait "$pid" 2>/dev/null
-  done
+  end_started $app_pid
   echo "e2e: $passed passed, $failed failed"
   [ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]
   exit $?
 }
 trap finish EXIT
 trap 'echo "e2e: interrupted"; failed=$((failed + 1)); exit 1' INT TERM
-
-# --- Checks ----------------------------------------------------------------
-pass() { passed=$((passed + 1)); echo "ok   - $1: $2"; }
-fail() { failed=$((failed + 1)); echo "FAIL - $1: $2"; }
-# Not a check: something for a person to look at.
-note() { echo "note - $1: $2"; }
-# check NAME EXPECTED ACTUAL
-check() { if [ "$2" = "$3" ]; then pass "$1" "'$3'"; else fail "$1" "expected '$2', got '$3'"; fi; }
 
 probe() { timeout 30 "$WINE64" "$probe_exe" "$@" 2>/dev/null | tr -d '\r'; }
 # The value of one "key=value" line of the probe's report.
@@ -80,16 +65,7 @@ screenshot() {
   fi
 }
 
-# Seen by the whole script: one limit for everything it does.
-seconds="${TAVRIN_E2E_SECONDS:-300}"
-watchdog() {
-  sleep "$seconds" &
-  local sleeper=$!
-  trap 'kill $sleeper 2>/dev/null; exit 0' TERM
-  wait "$sleeper" && { echo "e2e: time limit of ${seconds}s reached"; kill -TERM $$; }
-}
-watchdog &
-watchdog_pid=$!
+start_watchdog e2e "${TAVRIN_E2E_SECONDS:-300}"
 
 # Up to date with the sources, whether run by the test command or alone.
 if ! { [ -f "$build/CMakeCache.txt" ] || cmake --preset windows >/dev/null 2>&1; } ||
@@ -100,14 +76,7 @@ fi
 command -v xte >/dev/null ||
   fail xte "not installed (Debian's xautomation, installed by Scripts/install-dependencies.sh)"
 
-# A free display chosen by the server itself.
-display_file="$(mktemp)"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
-xvfb_pid=$!
-for ((i = 0; i < 100; i++)); do [ -s "$display_file" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -n 1 "$display_file")"
-rm -f "$display_file"
-[ "$DISPLAY" != ":" ] || { fail xvfb "no display"; exit 1; }
+start_xvfb || { fail xvfb "no display"; exit 1; }
 tavrin_wine_prefix
 
 # --- The program and its windows --------------------------------------------
@@ -216,25 +185,6 @@ detect_case() {
 }
 
 # --- Kinds of input, for the cases ----------------------------------------
-# hold_keys TOOL KEY...: presses the keys in order and releases them in the
-# reverse order, each held a moment as a hand would. TOOL is xdotool, or xte
-# for the right-hand modifiers: xdotool presses Control_R, Shift_R and Alt_R
-# together with the left-hand key, xte presses them alone.
-hold_keys() {
-  local tool=$1 key i
-  shift
-  local keys=("$@")
-  for key in "${keys[@]}"; do key_event "$tool" down "$key"; sleep 0.15; done
-  for ((i = ${#keys[@]} - 1; i >= 0; i--)); do key_event "$tool" up "${keys[i]}"; sleep 0.15; done
-}
-key_event() {
-  case $1 in
-    xdotool) xdotool "key$2" "$3" ;;
-    xte) xte "key$2 $3" ;;
-  esac
-}
-# held_key KEY SECONDS: held past the keyboard's auto-repeat.
-held_key() { xdotool keydown "$1"; sleep "$2"; xdotool keyup "$1"; }
 tap_key() { xdotool key "$1"; }
 # click_in_window BUTTON: X button number (1 left, 2 middle, 3 right, 8 and 9
 # the extra buttons), in the middle of the client area, held like a hand's.
@@ -247,8 +197,6 @@ click_in_window() {
   sleep 0.15
   xdotool mouseup "$1"
 }
-# wheel_notch up|down: one notch.
-wheel_notch() { if [ "$1" = up ]; then xdotool click 4; else xdotool click 5; fi; }
 # A steady motion for about two seconds, inside the detection window. Wine's
 # DirectInput mouse may miss the first moves after the window opens, as a
 # user's hand would not be that quick anyway; the run ends at the first poll

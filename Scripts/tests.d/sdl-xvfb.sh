@@ -7,22 +7,15 @@
 #   TAVRIN_SDL_XVFB_SECONDS   overall limit (default 240)
 set -uo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
+source "$root/Scripts/suite-lib.sh"
 title="Tavrin SDL probe"
 other_title="Tavrin SDL other"
-passed=0
-failed=0
-xvfb_pid=""
 probe_pid=""
-watchdog_pid=""
 out=""
 
 finish() {
   trap - EXIT INT TERM
-  local pid
-  for pid in $probe_pid $xvfb_pid $watchdog_pid; do
-    kill "$pid" 2>/dev/null
-    wait "$pid" 2>/dev/null
-  done
+  end_started $probe_pid
   [ -n "$out" ] && rm -f "$out"
   echo "sdl-xvfb: $passed passed, $failed failed"
   [ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]
@@ -31,18 +24,7 @@ finish() {
 trap finish EXIT
 trap 'echo "sdl-xvfb: interrupted"; failed=$((failed + 1)); exit 1' INT TERM
 
-pass() { passed=$((passed + 1)); echo "ok   - $1: $2"; }
-fail() { failed=$((failed + 1)); echo "FAIL - $1: $2"; }
-
-seconds="${TAVRIN_SDL_XVFB_SECONDS:-240}"
-watchdog() {
-  sleep "$seconds" &
-  local sleeper=$!
-  trap 'kill $sleeper 2>/dev/null; exit 0' TERM
-  wait "$sleeper" && { echo "sdl-xvfb: time limit of ${seconds}s reached"; kill -TERM $$; }
-}
-watchdog &
-watchdog_pid=$!
+start_watchdog sdl-xvfb "${TAVRIN_SDL_XVFB_SECONDS:-240}"
 
 for tool in Xvfb xdotool xte setxkbmap; do
   command -v "$tool" >/dev/null || { fail setup "$tool is not installed"; exit 1; }
@@ -52,13 +34,7 @@ if [ ! -x "$root/build/native/Tests/sdl_window_probe" ]; then
     { fail build "sdl_window_probe could not be built (is TAVRIN_SDL on?)"; exit 1; }
 fi
 
-display_file="$(mktemp)"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
-xvfb_pid=$!
-for ((i = 0; i < 100; i++)); do [ -s "$display_file" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -n 1 "$display_file")"
-rm -f "$display_file"
-[ "$DISPLAY" != ":" ] || { fail xvfb "no display"; exit 1; }
+start_xvfb || { fail xvfb "no display"; exit 1; }
 unset WAYLAND_DISPLAY SDL_VIDEODRIVER
 out="$(mktemp)"
 
