@@ -9,6 +9,8 @@ set(CPACK_PACKAGE_DIRECTORY "${PROJECT_BINARY_DIR}/packages")
 
 if(WIN32)
   install(TARGETS keyscout RUNTIME DESTINATION . COMPONENT keyscout)
+  # The symbols crash reports name their frames with, read from beside the exe.
+  install(FILES "$<TARGET_FILE_DIR:keyscout>/keyscout.pdb" DESTINATION . COMPONENT keyscout)
   install(FILES "${PROJECT_SOURCE_DIR}/README.md" DESTINATION . COMPONENT keyscout)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_FILE_NAME "keyscout-${PROJECT_VERSION}-win64")

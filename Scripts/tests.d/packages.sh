@@ -40,7 +40,7 @@ zip="$root/build/windows/packages/keyscout-${version}-win64.zip"
 if [ -f "$zip" ]; then
   pass "zip named from the version: ${zip##*/}"
   listing="$(python3 -c 'import sys, zipfile; print("\n".join(zipfile.ZipFile(sys.argv[1]).namelist()))' "$zip")"
-  for file in keyscout.exe README.md; do
+  for file in keyscout.exe keyscout.pdb README.md; do
     if grep -qx "$file" <<<"$listing"; then pass "zip holds $file"; else fail "zip holds $file: $(paste -sd' ' <<<"$listing")"; fi
   done
 else

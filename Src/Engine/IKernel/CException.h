@@ -42,6 +42,7 @@ private:
     public:                                                                                   \
         Name(const CString& details, const char* file, int32_t line) : CException(details, file, line) {} \
         Name(const Name& other) = default;                                                    \
+        Name& operator=(const Name& other) = default;                                         \
         const char* getDescription() const override;                                          \
     }
 

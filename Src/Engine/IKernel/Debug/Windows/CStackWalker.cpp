@@ -75,8 +75,8 @@ struct _SLoadedModule
 };
 
 // The symbol handler outlives a report: reading a large executable's debug
-// information takes over a second (Wine's dbghelp, DWARF), and a throw must
-// not pay it every time. Modules are registered once; the session starts
+// information takes over a second (Wine's dbghelp, a large PDB), and a throw
+// must not pay it every time. Modules are registered once; the session starts
 // anew only when a registered module was unloaded.
 struct _SSymbolSession
 {
