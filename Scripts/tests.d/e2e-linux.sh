@@ -210,22 +210,37 @@ import -window root "$build/keyscout-linux-dialog.png" 2>/dev/null &&
   echo "note - screenshot: build/native/keyscout-linux-dialog.png"
 
 # --- Ways out ---------------------------------------------------------------------
-xdotool windowfocus --sync "$(window_id "$dialog_title")" 2>/dev/null
-xdotool key Escape
-for ((i = 0; i < 100; i++)); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
-if kill -0 "$app_pid" 2>/dev/null; then
-  fail "Esc on the dialog" "the process is still running"
-else
+# end_program NAME ACTION...: the action ends the program with status 0, the
+# log's module lines in order and no crash report.
+end_program() {
+  local name=$1 i
+  shift
+  "$@"
+  for ((i = 0; i < 100; i++)); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
+  if kill -0 "$app_pid" 2>/dev/null; then
+    fail "$name" "the process is still running"
+    return
+  fi
   wait "$app_pid"
-  check "Esc on the dialog: exit status" "0" "$?"
+  check "$name: exit status" "0" "$?"
   app_pid=""
-fi
-check "module lines in the log" \
-  "Installing IKernel,Installing IInput,Installing IRenderer,IRenderer uninstalled,IInput uninstalled,IKernel uninstalled" \
-  "$(sed -n 's/^\[[^]]*\] //p' "$log_file" 2>/dev/null |
-    grep -xE 'Installing IKernel|Installing IInput|Installing IRenderer|IRenderer uninstalled|IInput uninstalled|IKernel uninstalled' |
-    paste -sd, -)"
-[ -e "$crash_file" ] && fail "no crash report" "$(head -n 3 "$crash_file")" || pass "no crash report" "no keyscout_crash.txt"
+  check "module lines in the log, $name" \
+    "Installing IKernel,Installing IInput,Installing IRenderer,IRenderer uninstalled,IInput uninstalled,IKernel uninstalled" \
+    "$(sed -n 's/^\[[^]]*\] //p' "$log_file" 2>/dev/null |
+      grep -xE 'Installing IKernel|Installing IInput|Installing IRenderer|IRenderer uninstalled|IInput uninstalled|IKernel uninstalled' |
+      paste -sd, -)"
+  [ -e "$crash_file" ] && fail "no crash report, $name" "$(head -n 3 "$crash_file")" ||
+    pass "no crash report, $name" "no keyscout_crash.txt"
+}
+press_escape() {
+  xdotool windowfocus --sync "$(window_id "$dialog_title")" 2>/dev/null
+  xdotool key Escape
+}
+close_dialog() { "$closer" close "$(window_id "$dialog_title")" >/dev/null 2>&1; }
+
+end_program "Esc on the dialog" press_escape
+start_program
+wait_window "$dialog_title" 200 && end_program "close box of the dialog" close_dialog
 
 # --- One run from the command line ----------------------------------------------------
 start_program --once
