@@ -14,6 +14,32 @@ note() { echo "note - $1: $2"; }
 # check NAME EXPECTED ACTUAL
 check() { if [ "$2" = "$3" ]; then pass "$1" "'$3'"; else fail "$1" "expected '$2', got '$3'"; fi; }
 
+# report_totals SUITE: the closing line; the status says whether it passed.
+report_totals() {
+  echo "$1: $passed passed, $failed failed"
+  [ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]
+}
+
+# check_reports NAME LOG CRASH: after the program ended, its log holds the
+# module lines in install and uninstall order, and it left no crash report.
+check_reports() {
+  local name=$1 log=$2 crash=$3
+  if [ -f "$log" ]; then
+    check "module lines in the log, $name" \
+      "Installing IKernel,Installing IInput,Installing IRenderer,IRenderer uninstalled,IInput uninstalled,IKernel uninstalled" \
+      "$(tr -d '\r' <"$log" | sed -n 's/^\[[^]]*\] //p' |
+        grep -xE 'Installing IKernel|Installing IInput|Installing IRenderer|IRenderer uninstalled|IInput uninstalled|IKernel uninstalled' |
+        paste -sd, -)"
+  else
+    fail "module lines in the log, $name" "no $log"
+  fi
+  if [ -e "$crash" ]; then
+    fail "no crash report, $name" "$(head -n 5 "$crash")"
+  else
+    pass "no crash report, $name" "no ${crash##*/}"
+  fi
+}
+
 # start_watchdog SUITE SECONDS: the whole suite's time limit.
 start_watchdog() {
   local suite=$1 seconds=$2

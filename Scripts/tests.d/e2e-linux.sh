@@ -27,8 +27,7 @@ finish() {
   fi
   end_started $app_pid
   rm -rf "$work"
-  echo "e2e-linux: $passed passed, $failed failed"
-  [ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]
+  report_totals e2e-linux
   exit $?
 }
 trap finish EXIT
@@ -224,13 +223,7 @@ end_program() {
   wait "$app_pid"
   check "$name: exit status" "0" "$?"
   app_pid=""
-  check "module lines in the log, $name" \
-    "Installing IKernel,Installing IInput,Installing IRenderer,IRenderer uninstalled,IInput uninstalled,IKernel uninstalled" \
-    "$(sed -n 's/^\[[^]]*\] //p' "$log_file" 2>/dev/null |
-      grep -xE 'Installing IKernel|Installing IInput|Installing IRenderer|IRenderer uninstalled|IInput uninstalled|IKernel uninstalled' |
-      paste -sd, -)"
-  [ -e "$crash_file" ] && fail "no crash report, $name" "$(head -n 3 "$crash_file")" ||
-    pass "no crash report, $name" "no keyscout_crash.txt"
+  check_reports "$name" "$log_file" "$crash_file"
 }
 press_escape() {
   xdotool windowfocus --sync "$(window_id "$dialog_title")" 2>/dev/null

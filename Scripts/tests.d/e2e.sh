@@ -33,8 +33,7 @@ finish() {
   # Ends the Wine processes of this prefix only.
   [ -n "$xvfb_pid" ] && "$wineserver_bin" -k 2>/dev/null
   end_started $app_pid
-  echo "e2e: $passed passed, $failed failed"
-  [ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]
+  report_totals e2e
   exit $?
 }
 trap finish EXIT
@@ -108,20 +107,7 @@ end_program() {
   wait "$app_pid" 2>/dev/null
   app_pid=""
   pass "$name" "the process ended"
-  if [ -f "$log_file" ]; then
-    check "module lines in the log, $name" \
-      "Installing IKernel,Installing IInput,Installing IRenderer,IRenderer uninstalled,IInput uninstalled,IKernel uninstalled" \
-      "$(tr -d '\r' <"$log_file" | sed -n 's/^\[[^]]*\] //p' |
-        grep -xE 'Installing IKernel|Installing IInput|Installing IRenderer|IRenderer uninstalled|IInput uninstalled|IKernel uninstalled' |
-        paste -sd, -)"
-  else
-    fail "module lines in the log, $name" "no $log_file"
-  fi
-  if [ -e "$crash_file" ]; then
-    fail "no crash report, $name" "$(head -n 5 "$crash_file")"
-  else
-    pass "no crash report, $name" "no keyscout_crash.txt"
-  fi
+  check_reports "$name" "$log_file" "$crash_file"
 }
 
 window_id() { xdotool search --name "^$1\$" 2>/dev/null | head -n 1; }

@@ -17,8 +17,7 @@ finish() {
   trap - EXIT INT TERM
   end_started $probe_pid
   [ -n "$out" ] && rm -f "$out"
-  echo "sdl-xvfb: $passed passed, $failed failed"
-  [ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]
+  report_totals sdl-xvfb
   exit $?
 }
 trap finish EXIT

@@ -116,6 +116,24 @@ void CJoystick::arrowDirections(float arrow, bool directions[4])
     directions[3] = !centred && arrow >= 0.624f && arrow <= 0.876f;
 }
 
+float CJoystick::directionArrow(uint32_t bits)
+{
+    static const float s_arrows[16] = {
+        -1.0f, 0.0f, 0.25f, 0.125f, 0.5f, -1.0f, 0.375f, 0.25f, 0.75f, 0.875f, -1.0f, 0.0f, 0.625f, 0.75f, 0.5f, -1.0f,
+    };
+    return s_arrows[bits & 15u];
+}
+
+void CJoystick::_setPadState(const bool* buttons, uint32_t buttonCount, const float* rawAxes, uint32_t axisCount, float arrow)
+{
+    for (uint32_t i = 0; i < buttonCount; ++i)
+        m_buttons[i] = buttons[i];
+    for (uint32_t i = 0; i < axisCount; ++i)
+        m_axes[i] = mapAxis(rawAxes[i], i);
+    m_arrows[0] = arrow;
+    calibrateAxes();
+}
+
 void CJoystick::_setHat(uint32_t arrow, float value, const bool directions[4], uint64_t firstButton)
 {
     m_arrows[arrow] = value;

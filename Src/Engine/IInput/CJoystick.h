@@ -39,6 +39,9 @@ public:
     void calibrateAxes();
     // The direction buttons (up, right, down, left) a hat's arrow presses.
     static void arrowDirections(float arrow, bool directions[4]);
+    // The arrow of a pad's direction bits (up 1, right 2, down 4, left 8);
+    // opposite directions pressed together cancel out.
+    static float directionArrow(uint32_t bits);
 
     bool getButton(uint32_t id) const
     {
@@ -85,6 +88,9 @@ protected:
     // A hat as arrow `arrow` and as its direction buttons from `firstButton`
     // on, as far as they fit: a device with many buttons keeps them all.
     void _setHat(uint32_t arrow, float value, const bool directions[4], uint64_t firstButton);
+    // One state of a pad laid out as the XInput joystick: its first buttons,
+    // its first axes (raw, before dead zones and ranges) and arrow 0.
+    void _setPadState(const bool* buttons, uint32_t buttonCount, const float* rawAxes, uint32_t axisCount, float arrow);
 
     bool m_active;
     bool m_buttons[C_BUTTON_COUNT];

@@ -85,6 +85,8 @@ public:
     bool isActive() const { return m_active; }
     bool isClosed() const { return m_closed; }
     bool isFocused() const { return m_focused; }
+    // A key or mouse button (by key code) pressed here and not yet released.
+    bool isKeyDown(TKeyCode code) const { return code >= 0 && code < C_KEY_COUNT && m_keyDown[code]; }
     // False while minimised; refreshed by processMessages.
     bool isVisible() const { return m_visible; }
     CSwapChain* getSwapChain() const { return m_swapChain.get(); }

@@ -95,10 +95,8 @@ bool CKeyscout::beginDetection(CDetectionFrontEnd& frontEnd)
 
 bool CKeyscout::pollDetection()
 {
-    // A pass pumps messages, which may let a front end's own loop call in.
-    if (!m_run || m_polling)
-        return m_run != nullptr;
-    m_polling = true;
+    if (!m_run)
+        return false;
     bool going = false;
     try
     {
@@ -108,11 +106,9 @@ bool CKeyscout::pollDetection()
     }
     catch (...)
     {
-        m_polling = false;
         m_run.reset();
         throw;
     }
-    m_polling = false;
     if (!going)
         m_run.reset();
     return going;

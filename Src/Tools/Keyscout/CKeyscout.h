@@ -80,6 +80,5 @@ private:
     uint32_t m_joystickSelection[C_SLOT_COUNT] = {C_NO_SELECTION, C_NO_SELECTION};
     bool m_excludeMouseMovements;
     std::unique_ptr<CDetectionRun> m_run;
-    bool m_polling = false;
     Tavrin::Engine::CString m_lastResult;
 };

@@ -65,12 +65,7 @@ void CSdlGameController::update(float)
     }
     m_active = true;
     SReading reading = read(m_controller);
-    for (uint32_t i = 0; i < C_CONTROLLER_BUTTONS; ++i)
-        m_buttons[i] = reading.buttons[i];
-    for (uint32_t i = 0; i < C_CONTROLLER_AXES; ++i)
-        m_axes[i] = mapAxis(reading.rawAxes[i], i);
-    m_arrows[0] = reading.arrow;
-    calibrateAxes();
+    _setPadState(reading.buttons, C_CONTROLLER_BUTTONS, reading.rawAxes, C_CONTROLLER_AXES, reading.arrow);
     if (m_vibrationLeft > 0.0f || m_vibrationRight > 0.0f)
         _rumble();
 }
@@ -89,8 +84,8 @@ void CSdlGameController::_rumble()
                              static_cast<Uint16>(m_vibrationRight * 65535.0f), C_RUMBLE_MS);
 }
 
-// An unplugged controller is closed; the same device plugged in again (SDL
-// gives it a new instance) is opened in its place, unless something has it open.
+// An unplugged controller is closed; the same device plugged in again is
+// opened in its place.
 bool CSdlGameController::_attached()
 {
     if (m_controller && SDL_GameControllerGetAttached(m_controller))
@@ -101,8 +96,8 @@ bool CSdlGameController::_attached()
         SDL_GameControllerClose(m_controller);
         m_controller = nullptr;
     }
-    int index = findSdlJoystick(m_id);
-    if (index < 0 || SDL_JoystickFromInstanceID(SDL_JoystickGetDeviceInstanceID(index)))
+    int index = findReopenableSdlJoystick(m_id);
+    if (index < 0)
         return false;
     m_controller = SDL_GameControllerOpen(index);
     if (!m_controller)
@@ -123,7 +118,7 @@ CSdlGameController::SReading CSdlGameController::read(SDL_GameController* contro
     }
     uint32_t bits = (reading.buttons[11] ? 1u : 0u) | (reading.buttons[12] ? 2u : 0u) | (reading.buttons[13] ? 4u : 0u) |
                     (reading.buttons[14] ? 8u : 0u);
-    reading.arrow = sdlDirectionArrow(bits);
+    reading.arrow = directionArrow(bits);
     return reading;
 }
 

@@ -83,8 +83,8 @@ void CSdlJoystick::update(float)
     calibrateAxes();
 }
 
-// An unplugged device is closed; the same device plugged in again (SDL gives
-// it a new instance) is opened in its place, unless something has it open.
+// An unplugged device is closed; the same device plugged in again is opened
+// in its place.
 bool CSdlJoystick::_attached()
 {
     if (m_joystick && SDL_JoystickGetAttached(m_joystick))
@@ -95,8 +95,8 @@ bool CSdlJoystick::_attached()
         SDL_JoystickClose(m_joystick);
         m_joystick = nullptr;
     }
-    int index = findSdlJoystick(m_id);
-    if (index < 0 || SDL_JoystickFromInstanceID(SDL_JoystickGetDeviceInstanceID(index)))
+    int index = findReopenableSdlJoystick(m_id);
+    if (index < 0)
         return false;
     m_joystick = SDL_JoystickOpen(index);
     if (!m_joystick)
@@ -133,7 +133,8 @@ void CSdlJoystick::_readHats()
 
 CSdlJoystick::SHatReading CSdlJoystick::decodeHat(uint8_t hat)
 {
-    SHatReading reading = {sdlDirectionArrow(hat), {false, false, false, false}};
+    // SDL's hat bits are the pad's: up 1, right 2, down 4, left 8.
+    SHatReading reading = {directionArrow(hat), {false, false, false, false}};
     arrowDirections(reading.arrow, reading.directions);
     return reading;
 }

@@ -11,11 +11,6 @@ namespace {
 
 const char C_ID_PREFIX[] = "SDL:";
 
-// Indexed by up + 2 right + 4 down + 8 left, as the XInput pad.
-const float C_DIRECTION_ARROWS[16] = {
-    -1.0f, 0.0f, 0.25f, 0.125f, 0.5f, -1.0f, 0.375f, 0.25f, 0.75f, 0.875f, -1.0f, 0.0f, 0.625f, 0.75f, 0.5f, -1.0f,
-};
-
 bool sameGuid(const SDL_JoystickGUID& a, const SDL_JoystickGUID& b)
 {
     return memcmp(a.data, b.data, sizeof(a.data)) == 0;
@@ -58,16 +53,19 @@ int findSdlJoystick(const CString& id)
     return -1;
 }
 
+int findReopenableSdlJoystick(const CString& id)
+{
+    int index = findSdlJoystick(id);
+    if (index < 0 || SDL_JoystickFromInstanceID(SDL_JoystickGetDeviceInstanceID(index)))
+        return -1;
+    return index;
+}
+
 float scaleSdlAxis(int16_t value)
 {
     // -32768 would overshoot by a hair; the XInput sticks clamp the same way.
     float v = static_cast<float>(value) * 3.0518509e-5f;
     return v < -1.0f ? -1.0f : v;
-}
-
-float sdlDirectionArrow(uint32_t bits)
-{
-    return C_DIRECTION_ARROWS[bits & 15u];
 }
 
 } // namespace Engine

@@ -19,11 +19,11 @@ uint32_t countSdlJoystickTwins(int deviceIndex);
 bool isSdlJoystickId(const CString& id);
 // SDL's device index of an identifier, or -1 when nothing attached has it.
 int findSdlJoystick(const CString& id);
+// The same, for a device plugged in again (SDL gives it a new instance): -1
+// also while something has it open, so two devices never read one pad.
+int findReopenableSdlJoystick(const CString& id);
 // An SDL axis value (-32768 to 32767) as a raw value in [-1, 1].
 float scaleSdlAxis(int16_t value);
-// Arrow value of the direction bits up 1, right 2, down 4, left 8 (SDL's hat
-// bits); opposite directions pressed together cancel out.
-float sdlDirectionArrow(uint32_t bits);
 
 } // namespace Engine
 } // namespace Tavrin

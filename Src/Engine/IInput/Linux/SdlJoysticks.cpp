@@ -78,9 +78,6 @@ CJoystick* createSdlJoystick(void* window, const SJoystickDescriptor& descriptor
         log("Could not locate a SDL joystick of name %s\n", descriptor.id.c_str());
         return nullptr;
     }
-    // The devices check the window's focus themselves; left alone, SDL would
-    // also drop joystick changes while none of its windows has the focus.
-    SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
     if (SDL_IsGameController(index))
         return openController(window, index, descriptor.id, foregroundOnly);
     return openJoystick(window, index, descriptor.id, foregroundOnly);

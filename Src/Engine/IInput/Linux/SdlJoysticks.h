@@ -9,7 +9,8 @@
 namespace Tavrin {
 namespace Engine {
 
-// Both assume that SDL's joystick and game-controller subsystems are running.
+// Both assume that SDL's joystick and game-controller subsystems are running,
+// started through CSdlLibrary (which lets joysticks read without focus).
 
 // Appends every joystick SDL sees (name and a stable id), in SDL's device order.
 void enumerateSdlJoysticks(CArray<SJoystickDescriptor>& out);

@@ -14,11 +14,6 @@ const WORD C_BUTTON_BITS[CXInputJoystick::C_XINPUT_BUTTONS] = {
     XINPUT_GAMEPAD_DPAD_RIGHT, XINPUT_GAMEPAD_DPAD_DOWN,  XINPUT_GAMEPAD_DPAD_LEFT,
 };
 
-// Indexed by up + 2 right + 4 down + 8 left.
-const float C_PAD_ARROWS[16] = {
-    -1.0f, 0.0f, 0.25f, 0.125f, 0.5f, -1.0f, 0.375f, 0.25f, 0.75f, 0.875f, -1.0f, 0.0f, 0.625f, 0.75f, 0.5f, -1.0f,
-};
-
 float stick(SHORT value)
 {
     float v = static_cast<float>(value) * 3.0518509e-5f;
@@ -56,12 +51,7 @@ void CXInputJoystick::update(float)
     }
     m_active = true;
     SReading reading = decodeGamepad(state.Gamepad);
-    for (uint32_t i = 0; i < C_XINPUT_BUTTONS; ++i)
-        m_buttons[i] = reading.buttons[i];
-    for (uint32_t i = 0; i < C_XINPUT_AXES; ++i)
-        m_axes[i] = mapAxis(reading.rawAxes[i], i);
-    m_arrows[0] = reading.arrow;
-    calibrateAxes();
+    _setPadState(reading.buttons, C_XINPUT_BUTTONS, reading.rawAxes, C_XINPUT_AXES, reading.arrow);
 }
 
 void CXInputJoystick::setVibration(float left, float right)
@@ -95,7 +85,7 @@ float CXInputJoystick::decodePad(WORD buttons)
 {
     uint32_t k = ((buttons & XINPUT_GAMEPAD_DPAD_UP) ? 1 : 0) | ((buttons & XINPUT_GAMEPAD_DPAD_RIGHT) ? 2 : 0) |
                  ((buttons & XINPUT_GAMEPAD_DPAD_DOWN) ? 4 : 0) | ((buttons & XINPUT_GAMEPAD_DPAD_LEFT) ? 8 : 0);
-    return C_PAD_ARROWS[k];
+    return directionArrow(k);
 }
 
 } // namespace Engine

@@ -28,11 +28,6 @@ CWindowSdl::~CWindowSdl()
         _destroyNative();
 }
 
-bool CWindowSdl::isKeyDown(TKeyCode code) const
-{
-    return code >= 0 && code < C_KEY_COUNT && m_keyDown[code];
-}
-
 void CWindowSdl::setSize(uint32_t width, uint32_t height)
 {
     CWindow::setSize(width, height);

@@ -42,7 +42,6 @@ public:
     void handleEvent(const SDL_Event& event);
 
     bool isCreated() const { return m_created; }
-    bool isKeyDown(TKeyCode code) const;
 
 protected:
     void _refreshClientArea() override;

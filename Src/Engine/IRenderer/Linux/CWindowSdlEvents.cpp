@@ -1,6 +1,10 @@
 #include "Engine/IRenderer/Linux/CWindowSdl.h"
 
 #include "Engine/IInput/Linux/CSdlKeyCodes.h"
+#include "Engine/IKernel/Types/CUnicode.h"
+
+#include <cstdlib>
+#include <memory>
 
 namespace Tavrin {
 namespace Engine {
@@ -44,21 +48,6 @@ uint32_t controlCharacter(SDL_Keycode key)
     default:
         return 0;
     }
-}
-
-// The next code point of UTF-8 text; malformed bytes stand for themselves.
-uint32_t nextCodePoint(const unsigned char*& text)
-{
-    uint32_t lead = *text++;
-    int extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
-    uint32_t code = extra ? lead & (0x3F >> extra) : lead;
-    for (int i = 0; i < extra; ++i)
-    {
-        if ((*text & 0xC0) != 0x80)
-            return lead;
-        code = (code << 6) | (*text++ & 0x3F);
-    }
-    return code;
 }
 
 uint16_t coordinate(int32_t value)
@@ -170,12 +159,13 @@ void CWindowSdl::_onKey(const SDL_KeyboardEvent& key)
 
 void CWindowSdl::_onText(const SDL_TextInputEvent& text)
 {
-    const unsigned char* next = reinterpret_cast<const unsigned char*>(text.text);
-    const unsigned char* end = next + SDL_strlen(text.text);
-    while (next < end && !m_closed)
+    // One character event per UTF-16 unit, as Windows sends them.
+    int32_t units = 0;
+    std::unique_ptr<uint16_t, void (*)(void*)> wide(utf8ToWide(text.text, static_cast<int32_t>(SDL_strlen(text.text)), &units), free);
+    for (int32_t i = 0; i < units && !m_closed; ++i)
     {
         SWindowEvent event;
-        event.code = nextCodePoint(next);
+        event.code = wide.get()[i];
         onChar(event);
     }
 }

@@ -37,11 +37,6 @@ CWindowWin32::~CWindowWin32()
     }
 }
 
-bool CWindowWin32::isKeyDown(TKeyCode code) const
-{
-    return code >= 0 && code < C_KEY_COUNT && m_keyDown[code];
-}
-
 void CWindowWin32::setSize(uint32_t width, uint32_t height)
 {
     CWindow::setSize(width, height);

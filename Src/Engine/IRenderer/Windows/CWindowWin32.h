@@ -32,7 +32,6 @@ public:
     void setPosition(int32_t x, int32_t y) override;
 
     bool isCreated() const { return m_created; }
-    bool isKeyDown(TKeyCode code) const;
 
     // One raw keyboard record: a key-down or key-up event, or nothing.
     void handleRawKeyboard(const RAWKEYBOARD& record);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Engine/IInput/InputTestSupport.h"
+#include "Engine/IInput/Linux/CSdlLibrary.h"
 #include "Engine/IInput/Linux/SdlJoysticks.h"
 #include "Engine/IKernel/Patterns/CManagedPtr.h"
 
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,7 +22,11 @@ namespace Testing {
 class CSdlVirtualJoysticks : public testing::Test
 {
 protected:
-    void SetUp() override { ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER), 0) << SDL_GetError(); }
+    void SetUp() override
+    {
+        m_library.reset(new CSdlLibrary(SDL_INIT_GAMECONTROLLER));
+        ASSERT_TRUE(m_library->isReady()) << SDL_GetError();
+    }
     void TearDown() override
     {
         for (SDL_Joystick* handle : m_handles)
@@ -29,7 +35,7 @@ protected:
                 unplug(handle);
             SDL_JoystickClose(handle);
         }
-        SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+        m_library.reset();
     }
 
     // Plugs in a device; returns the test's own handle for setting its state.
@@ -102,6 +108,7 @@ protected:
     std::vector<std::pair<int, int>> m_rumbles;
 
 private:
+    std::unique_ptr<CSdlLibrary> m_library;
     std::vector<SDL_Joystick*> m_handles;
 };
 
