@@ -147,4 +147,21 @@ TEST(IKernelInstall, TaskManagerSetByTheProgramIsNeitherReplacedNorDeleted)
     EXPECT_EQ(CTaskManager::getCurrent(), nullptr);
 }
 
+// A program whose own folder is not writable sends its reports elsewhere.
+TEST(IKernelInstall, ReportsGoToAChosenFolderInsteadOfTheExecutables)
+{
+    CKernelFactsGuard facts;
+    CTempFolder reports;
+    std::string folder = reports.path() + "/state/keyscout";
+    IKernel::setReportFolder(folder.c_str());
+    EXPECT_STREQ(IKernel::getReportFolder().c_str(), folder.c_str());
+    IKernel::install();
+    std::string chosen = folder + "/" + IKernel::getApplicationShortName().c_str() + "_log.txt";
+    IKernel::uninstall();
+    IKernel::setReportFolder(nullptr);
+    EXPECT_STREQ(IKernel::getReportFolder().c_str(), IKernel::getExecutableFolder().c_str());
+
+    EXPECT_NE(readText(chosen).find("IKernel uninstalled"), std::string::npos) << chosen;
+}
+
 } // namespace

@@ -1,9 +1,7 @@
 #include "Tools/Keyscout/CCommandLine.h"
-#include "Tools/Keyscout/CConsoleFrontEnd.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -36,24 +34,6 @@ TEST(CCommandLineTest, ModesAndTheirPrecedence)
         EXPECT_EQ(commandLine.getMode(), c.mode) << c.error;
         EXPECT_EQ(commandLine.getError(), c.error);
     }
-}
-
-TEST(CConsoleFrontEndTest, EveryResultIsOneLine)
-{
-    FILE* file = tmpfile();
-    ASSERT_NE(file, nullptr);
-    CConsoleFrontEnd console(file);
-    for (const char* result : {"leftctrl + a", "", "mousewheel + mousewheelup"})
-    {
-        console.onDetectionStarted();
-        console.onDetectionFinished(Tavrin::Engine::CString(result));
-    }
-    rewind(file);
-    std::string text;
-    for (int c = fgetc(file); c != EOF; c = fgetc(file))
-        text += static_cast<char>(c);
-    fclose(file);
-    EXPECT_EQ(text, "leftctrl + a\n\nmousewheel + mousewheelup\n");
 }
 
 } // namespace

@@ -59,31 +59,18 @@ HCURSOR newCursor()
 
 } // namespace
 
-TEST(CWin32CurrentCursorTest, OwnedCursorLivesUntilReplacedOrTheObjectGoes)
+// Replacement is covered through the mouse cursor below; here the owner's end.
+TEST(CWin32CurrentCursorTest, TheLastOwnedCursorGoesWithItsOwner)
 {
-    HCURSOR first = newCursor();
-    HCURSOR second = newCursor();
     HCURSOR last = newCursor();
-    HCURSOR arrow = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
-    ASSERT_TRUE(first && second && last);
+    ASSERT_NE(last, nullptr);
     {
         CWin32CurrentCursor current;
-        current.show(first, true);
-        EXPECT_EQ(GetCursor(), first);
-        EXPECT_TRUE(isAlive(first));
-        EXPECT_EQ(current.show(second, true), first);
-        EXPECT_FALSE(isAlive(first));
-        EXPECT_TRUE(isAlive(second));
-        // A shared system cursor replaces it and is never destroyed.
-        EXPECT_EQ(current.show(arrow, false), second);
-        EXPECT_FALSE(isAlive(second));
-        EXPECT_EQ(current.getOwned(), nullptr);
         current.show(last, true);
         current.show(last, true); // shown again: still the same live cursor
         EXPECT_TRUE(isAlive(last));
     }
     EXPECT_FALSE(isAlive(last));
-    EXPECT_TRUE(isAlive(arrow));
 }
 
 TEST_F(CWin32MouseCursorTest, CustomCursorStaysAliveWhileShown)
