@@ -11,9 +11,15 @@ if [ "${1:-}" = --windows ]; then
   shift
 fi
 
+# Options that only print need no display.
+needs_display=1
+for argument in "$@"; do
+  case $argument in -h | --help | -V | --version) needs_display=0 ;; esac
+done
+
 # Said before the long build, in one line: without a display the program
 # would have no window to show (and under Wine it would wait unseen forever).
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+if [ "$needs_display" = 1 ] && [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "Keyscout needs a graphical display (X11 or Wayland); none is set (DISPLAY, WAYLAND_DISPLAY): run it from a desktop session or under xvfb-run." >&2
   exit 2
 fi
@@ -27,6 +33,6 @@ if [ "$target" = native ]; then
 fi
 source "$root/Scripts/wine-env.sh"
 # Wine needs X; a Wayland-only session has none to give it.
-[ -n "${DISPLAY:-}" ] || { echo "Keyscout under Wine needs an X display (DISPLAY is not set)." >&2; exit 2; }
+[ "$needs_display" = 0 ] || [ -n "${DISPLAY:-}" ] || { echo "Keyscout under Wine needs an X display (DISPLAY is not set)." >&2; exit 2; }
 tavrin_wine_prefix
 exec "$WINE64" "$root/build/windows/Src/Tools/Keyscout/keyscout.exe" "$@"
