@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Engine/IKernel/CLog.h"
+#include "Engine/IKernel/System/CThread.h"
 #include "Support/LogCapture.h"
 
 #include <gtest/gtest.h>
@@ -72,6 +73,20 @@ bool waitUntil(TCondition condition, int milliseconds = C_PATIENCE_MS)
             std::abort();                                                               \
         }                                                                               \
     } while (0)
+
+// Runs until asked to stop; counts its starts.
+class CIdleThread : public Tavrin::Engine::CThread
+{
+public:
+    CTestCounter started;
+    uint32_t run() override
+    {
+        started.increment();
+        while (!isStopRequested())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return 0;
+    }
+};
 
 using TavrinTests::CLogCapture;
 
