@@ -1,5 +1,8 @@
 #pragma once
 
+#include "Engine/IKernel/System/CSystemServices.h"
+
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -17,6 +20,34 @@ inline std::string makeTestFolder(const char* name)
     // Forward slashes read the same in both builds' reports.
     return folder.generic_string();
 }
+
+// A fresh folder of its own under the system's temporary folder, removed
+// afterwards; the process id keeps parallel runs apart.
+class CTempFolder
+{
+public:
+    CTempFolder()
+    {
+        static int counter = 0;
+        m_path = std::filesystem::temp_directory_path() /
+                 ("tavrin_test_" + std::to_string(processId()) + "_" + std::to_string(++counter));
+        std::filesystem::remove_all(m_path);
+        std::filesystem::create_directories(m_path);
+    }
+    ~CTempFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+    CTempFolder(const CTempFolder&) = delete;
+    CTempFolder& operator=(const CTempFolder&) = delete;
+    std::string path() const { return m_path.string(); }
+    std::string file(const std::string& name) const { return (m_path / name).string(); }
+
+private:
+    static uint32_t processId() { return Tavrin::Engine::CSystemServices::getCurrentProcessId(); }
+    std::filesystem::path m_path;
+};
 
 // In text mode, as the engine writes its logs and reports: Windows line ends
 // read as "\n".

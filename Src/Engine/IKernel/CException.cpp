@@ -1,19 +1,30 @@
 #include "Engine/IKernel/CException.h"
 
-#include "Engine/IKernel/CLog.h"
-#include "Engine/IKernel/Debug/CStackTrace.h"
-#include "Engine/IKernel/IKernel.h"
-#include "Engine/IKernel/System/CSystemServices.h"
+#include "Engine/IKernel/CThrowReporter.h"
 
 namespace Tavrin {
 namespace Engine {
+
+namespace {
+
+void report(const char* text)
+{
+    if (CThrowReporter* reporter = CThrowReporter::get())
+        reporter->logText(text);
+}
+
+} // namespace
 
 CException::CException(const CString& details, const char* file, int32_t line)
     : m_file(file), m_line(line), m_details(details)
 {
     // Written while only the base exists, so the description reads "Unknown"
     // whichever subclass is thrown; the logs have always looked this way.
-    log("Exception (%s) %s::%d -> %s\n", CException::getDescription(), m_file.c_str(), m_line, m_details.c_str());
+    if (!CThrowReporter::get())
+        return;
+    CString text;
+    text.format("Exception (%s) %s::%d -> %s\n", CException::getDescription(), m_file.c_str(), m_line, m_details.c_str());
+    report(text.c_str());
 }
 
 CException::CException(const CException& other)
@@ -36,22 +47,24 @@ CString CException::buildReport() const
 
 bool CException::display(void* ownerWindow)
 {
-    CString report = buildReport();
-    log("Exception:\n");
-    // The report may hold '%': never use it as a format.
-    log("%s", report.c_str());
-    log("\n");
-    return showMessageBox(ownerWindow, report.c_str(), buildCaption().c_str());
+    CString text = buildReport();
+    report("Exception:\n");
+    report(text.c_str());
+    report("\n");
+    CThrowReporter* reporter = CThrowReporter::get();
+    return reporter && reporter->showReport(ownerWindow, text.c_str(), buildCaption().c_str());
 }
 
 CString CException::buildCaption()
 {
-    return IKernel::getApplicationShortName() + ": exception detected";
+    CThrowReporter* reporter = CThrowReporter::get();
+    return (reporter ? reporter->getApplicationShortName() : CString()) + ": exception detected";
 }
 
 void _prepareThrow()
 {
-    dumpStackTrace();
+    if (CThrowReporter* reporter = CThrowReporter::get())
+        reporter->writeCrashReport();
 }
 
 #define TAVRIN_DESCRIBE(Name, text)                 \

@@ -1,5 +1,6 @@
 #include "Engine/IKernel/CLog.h"
 
+#include "Engine/IKernel/CKernelThrowReporter.h"
 #include "Engine/IKernel/IKernel.h"
 #include "Engine/IKernel/System/CFileName.h"
 #include "Engine/IKernel/System/CFileSystem.h"
@@ -513,6 +514,7 @@ void logLastError()
 
 void installLog()
 {
+    installKernelThrowReporter();
     CCriticalSectionLock lock(globalLogLock());
     if (!sharedBuffer && !growSharedBuffers(4096))
         return;

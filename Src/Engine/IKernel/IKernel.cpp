@@ -2,6 +2,7 @@
 
 #include "Engine/IKernel/CException.h"
 #include "Engine/IKernel/CKernelChecks.h"
+#include "Engine/IKernel/CKernelThrowReporter.h"
 #include "Engine/IKernel/CLog.h"
 #include "Engine/IKernel/Debug/CStackTrace.h"
 #include "Engine/IKernel/Patterns/CNameDictionary.h"
@@ -198,6 +199,7 @@ void IKernel::install()
 {
     if (++s_installCount > 1)
         return;
+    installKernelThrowReporter();
     _gatherProcessFacts();
     s_applicationName = "Tavrin Application";
     installLog();

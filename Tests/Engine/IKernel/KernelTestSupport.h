@@ -4,6 +4,7 @@
 #include "Engine/IKernel/Debug/CStackTrace.h"
 #include "Engine/IKernel/IKernel.h"
 #include "Engine/IKernel/System/CSystemServices.h"
+#include "Support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -39,48 +40,13 @@ private:
     Tavrin::Engine::CString m_name, m_shortName, m_fileName, m_folder, m_path;
 };
 
-// A fresh folder under the system's temporary folder, removed afterwards.
-class CTempFolder
-{
-public:
-    CTempFolder()
-    {
-        static int counter = 0;
-        m_path = std::filesystem::temp_directory_path() /
-                 ("tavrin_test_" + std::to_string(Tavrin::Engine::CSystemServices::getCurrentProcessId()) + "_" +
-                  std::to_string(++counter));
-        std::filesystem::remove_all(m_path);
-        std::filesystem::create_directories(m_path);
-    }
-    ~CTempFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    std::string path() const { return m_path.string(); }
-    std::string file(const std::string& name) const { return (m_path / name).string(); }
-
-private:
-    std::filesystem::path m_path;
-};
+using TavrinTests::CTempFolder;
+using TavrinTests::splitLines;
 
 // Whole file in text mode (line ends as the program wrote them); empty when missing.
 inline std::string readText(const std::string& path)
 {
-    std::ifstream stream(path);
-    std::stringstream text;
-    text << stream.rdbuf();
-    return text.str();
-}
-
-inline std::vector<std::string> splitLines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::string line;
-    std::istringstream stream(text);
-    while (std::getline(stream, line))
-        lines.push_back(line);
-    return lines;
+    return TavrinTests::readFile(path);
 }
 
 // The "[%7.3f s, %4d / %4d] " time stamp of every log line.

@@ -4,6 +4,7 @@
 #include "Engine/IKernel/System/CFileSystem.h"
 
 #include "Engine/IKernel/CException.h"
+#include "Engine/IKernel/CKernelThrowReporter.h"
 #include "Engine/IKernel/CLog.h"
 #include "Engine/IKernel/Debug/CStackWalker.h"
 #include "Engine/IKernel/System/CCriticalSection.h"
@@ -190,6 +191,7 @@ void CStackTrace::_throwSignalException(int signal)
 
 void CStackTrace::setCrashFileName(const char* crashFileName)
 {
+    installKernelThrowReporter();
     CString resolved = CFileName::toNativeFullPath(crashFileName ? crashFileName : "crashLog.txt");
     CCriticalSectionLock lock(crashLock());
     crashFilePath() = resolved;

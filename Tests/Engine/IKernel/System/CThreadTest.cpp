@@ -11,24 +11,12 @@
 #include <cstdio>
 
 using namespace Tavrin::Engine;
+using SyncTest::CIdleThread;
 using SyncTest::CLogCapture;
 using SyncTest::CTestCounter;
 
 namespace {
 
-// Runs until asked to stop.
-class CIdleThread : public CThread
-{
-public:
-    CTestCounter started;
-    uint32_t run() override
-    {
-        started.increment();
-        while (!isStopRequested())
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        return 0;
-    }
-};
 
 std::string format(const char* pattern, int first, int second)
 {

@@ -30,4 +30,7 @@ protected:
 
 typedef int (*TIntFunction)();
 
+// Whether the process holds the library, asked of the system's loader.
+bool isLibraryLoaded(const char* nativePath);
+
 } // namespace PluginTestSupport

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "Engine/IKernel/CLog.h"
+#include "Engine/IKernel/System/CThread.h"
+#include "Support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -72,49 +74,20 @@ bool waitUntil(TCondition condition, int milliseconds = C_PATIENCE_MS)
         }                                                                               \
     } while (0)
 
-// Installs the global log for a test and collects what it writes.
-class CLogCapture
+// Runs until asked to stop; counts its starts.
+class CIdleThread : public Tavrin::Engine::CThread
 {
 public:
-    CLogCapture()
+    CTestCounter started;
+    uint32_t run() override
     {
-        Tavrin::Engine::installLog();
-        Tavrin::Engine::getLog()->setWriteToFile(false);
-        Tavrin::Engine::getLog()->setLowestLevel(1);
-        text().clear();
-        Tavrin::Engine::getLog()->addListener(&CLogCapture::_listen);
-    }
-    ~CLogCapture() { Tavrin::Engine::uninstallLog(); }
-    CLogCapture(const CLogCapture&) = delete;
-    CLogCapture& operator=(const CLogCapture&) = delete;
-
-    std::string get()
-    {
-        std::lock_guard<std::mutex> hold(mutex());
-        return text();
-    }
-    void clear()
-    {
-        std::lock_guard<std::mutex> hold(mutex());
-        text().clear();
-    }
-
-private:
-    static std::string& text()
-    {
-        static std::string captured;
-        return captured;
-    }
-    static std::mutex& mutex()
-    {
-        static std::mutex lock;
-        return lock;
-    }
-    static void _listen(const char* piece)
-    {
-        std::lock_guard<std::mutex> hold(mutex());
-        text() += piece;
+        started.increment();
+        while (!isStopRequested())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return 0;
     }
 };
+
+using TavrinTests::CLogCapture;
 
 } // namespace SyncTest

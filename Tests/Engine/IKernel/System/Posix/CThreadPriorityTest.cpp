@@ -9,19 +9,10 @@
 #include <sys/resource.h>
 
 using namespace Tavrin::Engine;
+using SyncTest::CIdleThread;
 
 namespace {
 
-class CIdleThread : public CThread
-{
-public:
-    uint32_t run() override
-    {
-        while (!isStopRequested())
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        return 0;
-    }
-};
 
 int niceOf(uint32_t tid)
 {

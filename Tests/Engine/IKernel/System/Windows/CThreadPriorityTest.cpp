@@ -1,5 +1,7 @@
 #include "Engine/IKernel/System/CThread.h"
 
+#include "Engine/IKernel/System/SyncTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -7,21 +9,7 @@
 #include <windows.h>
 
 using namespace Tavrin::Engine;
-
-namespace {
-
-class CIdleThread : public CThread
-{
-public:
-    uint32_t run() override
-    {
-        while (!isStopRequested())
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        return 0;
-    }
-};
-
-} // namespace
+using SyncTest::CIdleThread;
 
 TEST(CThreadWindows, PrioritiesUseTheSystemLevels)
 {

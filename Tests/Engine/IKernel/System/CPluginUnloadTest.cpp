@@ -2,9 +2,7 @@
 
 #include "Engine/IKernel/Patterns/CNameDictionary.h"
 
-#include "../PluginTestSupport.h"
-
-#include <windows.h>
+#include "PluginTestSupport.h"
 
 using namespace Tavrin::Engine;
 using namespace PluginTestSupport;
@@ -13,14 +11,12 @@ namespace {
 
 class CPluginUnloadTest : public PluginTest
 {
-protected:
-    // Asks the loader without loading or counting a reference.
-    static bool isLoaded(const CString& path)
-    {
-        CString native = CFileSystem::toNativePath(CFileUtils::resolveAliases(path));
-        return GetModuleHandleA(native.c_str()) != nullptr;
-    }
 };
+
+bool isLoaded(const CString& path)
+{
+    return isLibraryLoaded(CFileSystem::toNativePath(CFileUtils::resolveAliases(path)).c_str());
+}
 
 } // namespace
 
