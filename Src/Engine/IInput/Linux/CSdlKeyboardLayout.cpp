@@ -222,13 +222,13 @@ void CSdlKeyboardLayout::_placeDisplaced(bool* taken)
         TKeyCode code = usPunctuationCode(m_characters[i]);
         for (uint32_t spare = 0; spare < sizeof(C_SPARE_CODES) && (code == C_KEY_NONE || taken[code]); ++spare)
             code = static_cast<TKeyCode>(C_SPARE_CODES[spare]);
-        // Every code a key here took is some key's position, so a spare one
-        // is always left.
-        if (!taken[code])
-        {
-            m_codes[i] = code;
-            taken[code] = true;
-        }
+        // Then the letters: a layout with letters on the digit row leaves
+        // theirs unclaimed. Every code taken here is a key's position code
+        // or a spare, so one is always left for each key.
+        for (uint32_t other = 0; other < C_KEY_COUNT && taken[code]; ++other)
+            code = positionCode(other);
+        m_codes[i] = code;
+        taken[code] = true;
     }
 }
 

@@ -137,6 +137,9 @@ TEST(CSdlKeyboardLayoutTest, NoTwoKeysShareACodeAndLettersFollowTheLayout)
         "+abcdefghij,.qqqqqqqqqqqqqqqqqqqqqqqqqqqqqqqqqqq",
         "/`1234567890-=[]\\;',.zxcvbnm<asdfghjklqwertyuiop",
         "p`1234567890-=[]\\;',.zxcvbnm<asdfghjklqwertyuio/",
+        // us dvorak-l: its digit row types letters and punctuation, which SDL
+        // reports as digits.
+        "`123456789021;qbyurso.65=-kcdthaez87\\<'xgvwni,09",
     };
     for (const SLayout& layout : layouts())
         texts.push_back(layout.characters);
