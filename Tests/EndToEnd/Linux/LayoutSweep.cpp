@@ -97,6 +97,9 @@ public:
             XTestFakeKeyEvent(m_display, static_cast<unsigned>(key), True, CurrentTime);
             XTestFakeKeyEvent(m_display, static_cast<unsigned>(key), False, CurrentTime);
         }
+        // Caps Lock was pressed once: the next layout, and whatever runs
+        // after the sweep, start with no lock on.
+        XkbLockModifiers(m_display, XkbUseCoreKbd, LockMask, 0);
         XSync(m_display, False);
         auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
         while (m_listener->ups < keys.size() && std::chrono::steady_clock::now() < deadline)
@@ -238,13 +241,13 @@ int hold(int count, char** codes)
     {
         XTestFakeKeyEvent(display, static_cast<unsigned>(atoi(codes[i])), True, CurrentTime);
         XSync(display, False);
-        pause(15);
+        pause(5);
     }
     for (int i = count - 1; i >= 0; --i)
     {
         XTestFakeKeyEvent(display, static_cast<unsigned>(atoi(codes[i])), False, CurrentTime);
         XSync(display, False);
-        pause(15);
+        pause(5);
     }
     XCloseDisplay(display);
     return 0;
