@@ -4,7 +4,7 @@
 # keyboard and mouse and keyscout_probe.exe to read the dialog back and to
 # post it messages. Bounded in time; every process it starts is ended on the
 # way out. Only checks that can fail are counted.
-#   TAVRIN_E2E_SECONDS   overall limit (default 300)
+#   TAVRIN_E2E_SECONDS   overall limit (default 420)
 set -uo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 source "$root/Scripts/wine-env.sh"
@@ -64,7 +64,7 @@ screenshot() {
   fi
 }
 
-start_watchdog e2e "${TAVRIN_E2E_SECONDS:-300}"
+start_watchdog e2e "${TAVRIN_E2E_SECONDS:-420}"
 
 # Up to date with the sources, whether run by the test command or alone.
 if ! { [ -f "$build/CMakeCache.txt" ] || cmake --preset windows >/dev/null 2>&1; } ||
@@ -77,6 +77,9 @@ command -v xte >/dev/null ||
 
 start_xvfb || { fail xvfb "no display"; exit 1; }
 tavrin_wine_prefix
+# Wine's X input method composes a dead key with the next key and drops both
+# key events; Windows' raw input never does (the layouts below have dead keys).
+"$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v UseXIM /d N /f >/dev/null 2>&1
 
 # --- The program and its windows --------------------------------------------
 # Starts keyscout.exe with no log or crash file beside it and waits for the
@@ -309,6 +312,86 @@ focus_dialog
 xdotool key ctrl+c
 check "ctrl+c copies the result" "d" "$(field clipboard "$(probe clipboard)")"
 screenshot after
+
+# --- Keyboard layouts: the Linux program's names ---------------------------
+# On this X server and layout both programs get every character key of the
+# main block held in one run, after Tab (named by both); the Linux program
+# with --once. Their names must differ exactly as listed (X key code: the
+# Windows program's name under Wine > the Linux program's): where Wine's own
+# layout tables are not Windows' (German and French, whose Windows tables
+# the Linux program follows; + and - which Windows codes by character), or
+# where the Linux program's rule for a layout without a known Windows table
+# keeps a key's position code.
+layout_keys=(23 49 10 11 12 13 14 15 16 17 18 19 20 21 24 25 26 27 28 29 30 31 32 33 34 35
+  38 39 40 41 42 43 44 45 46 47 48 51 94 52 53 54 55 56 57 58 59 60 61)
+declare -A layout_differences=(
+  [us]="" [gb]=""
+  # Windows' German table (KBDGR), which the Linux program gives; Wine's differs.
+  [de]="49:tilde>separator 20:semicolon>leftbracket 21:equal>rightbracket 34:subtract>semicolon 35:rightbracket>equal 47:leftbracket>tilde 51:separator>divide 61:divide>subtract"
+  # Windows' French table (KBDFR): ² quote, ù tilde.
+  [fr]="49:tilde>quote 48:subtract>tilde"
+  # Wine codes + and - by position; the other keys: the rule for a layout
+  # whose Windows table is not known (position code, else a free one).
+  [es]="49:separator>tilde 20:subtract>divide 21:semicolon>rightbracket 35:rightbracket>equal 47:equal>semicolon 51:tilde>separator 61:divide>subtract"
+  [it]="20:subtract>divide 21:semicolon>rightbracket 35:rightbracket>equal 47:equal>semicolon 48:separator>quote 51:quote>separator 61:divide>subtract"
+  # Wine codes Dvorak's punctuation by character; the rule keeps positions.
+  [us:dvorak]="20:leftbracket>semicolon 21:rightbracket>equal 34:divide>leftbracket 35:equal>rightbracket 52:semicolon>divide"
+  # The rule: the i key gives i, - , . follow their character; Wine gives
+  # i to the ı key and codes - , . by position.
+  [tr]="20:subtract>equal 21:equal>subtract 31:i>divide 34:semicolon>leftbracket 35:comma>rightbracket 47:decimal>semicolon 48:quote>i 51:separator>comma 59:leftbracket>separator 60:rightbracket>quote 61:divide>decimal"
+  # Wine does not match the Cyrillic layout to its tables and gives most
+  # keys codes without names; Windows and the rule keep the letter keys'
+  # positions, . follows its character.
+  [ru]="49:>tilde 24:semicolon>q 25:comma>w 26:decimal>e 27:tilde>r 28:leftbracket>t 29:rightbracket>y 30:quote>u 31:>i 32:>o 33:>p 34:>leftbracket 35:>rightbracket 38:>a 39:>s 40:>d 41:>f 42:>g 43:>h 44:>j 45:>k 46:>l 47:>semicolon 48:>quote 52:>z 53:>x 54:>c 55:>v 56:>b 57:>n 58:>m 59:>comma 60:>divide 61:divide>decimal"
+)
+linux_exe="$root/build/native/Src/Tools/Keyscout/keyscout"
+presser="$root/build/native/Tests/layout_sweep"
+
+# The Linux program's line for the held keys.
+linux_names() {
+  local out pid id i
+  out="$(mktemp)"
+  "$linux_exe" --once >"$out" 2>/dev/null &
+  pid=$!
+  for ((i = 0; i < 100; i++)); do
+    id="$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -n 1)"
+    [ -n "$id" ] && break
+    sleep 0.1
+  done
+  [ -n "$id" ] && xdotool windowfocus --sync "$id" 2>/dev/null && sleep 0.2 && "$presser" hold "${layout_keys[@]}"
+  for ((i = 0; i < 100; i++)); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  kill "$pid" 2>/dev/null
+  wait "$pid" 2>/dev/null
+  cat "$out"
+  rm -f "$out"
+}
+# differences WINDOWS LINUX: "KEY:WINDOWS>LINUX" for each key named apart.
+differences() {
+  awk -v w="$1" -v l="$2" -v keys="${layout_keys[*]}" 'BEGIN {
+    n = split(keys, k, " ")
+    if (split(w, a, / \+ /) != n || split(l, b, / \+ /) != n) { print "names for " n " keys expected"; exit }
+    for (i = 2; i <= n; i++) if (a[i] != b[i]) printf "%s%s:%s>%s", (s++ ? " " : ""), k[i], a[i], b[i]
+  }'
+}
+
+if (cd "$root" && { [ -f build/native/CMakeCache.txt ] || cmake --preset native >/dev/null 2>&1; } &&
+  cmake --build --preset native --target keyscout layout_sweep >/dev/null 2>&1); then
+  for layout in us gb de fr es it us:dvorak tr ru; do
+    setxkbmap -layout "${layout%%:*}" -variant "$([[ $layout == *:* ]] && echo "${layout#*:}")"
+    sleep 0.3
+    if start_detection; then
+      "$presser" hold "${layout_keys[@]}"
+      windows_names="$(result)"
+    else
+      windows_names="<'$window_title' did not open>"
+    fi
+    check "layout $layout: names apart from the Linux program's" "${layout_differences[$layout]}" \
+      "$(differences "$windows_names" "$(linux_names)")"
+  done
+  setxkbmap us
+else
+  fail "keyboard layouts" "the Linux keyscout and layout_sweep could not be built"
+fi
 
 # --- Ways out ---------------------------------------------------------------
 end_program "Esc on the dialog" press_escape

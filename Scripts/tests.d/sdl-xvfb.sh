@@ -5,6 +5,7 @@
 # Checks what reaches the window's listener and its mouse device. Runs the
 # native build's probe, and the AddressSanitizer build's when it is built.
 #   TAVRIN_SDL_XVFB_SECONDS   overall limit (default 240)
+#   TAVRIN_SWEEP_VARIANTS     0: the layout sweep leaves out the layouts' variants
 set -uo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 source "$root/Scripts/suite-lib.sh"
@@ -28,9 +29,9 @@ start_watchdog sdl-xvfb "${TAVRIN_SDL_XVFB_SECONDS:-240}"
 for tool in Xvfb xdotool xte setxkbmap; do
   command -v "$tool" >/dev/null || { fail setup "$tool is not installed"; exit 1; }
 done
-if [ ! -x "$root/build/native/Tests/sdl_window_probe" ]; then
-  (cd "$root" && cmake --build --preset native --target sdl_window_probe >/dev/null 2>&1) ||
-    { fail build "sdl_window_probe could not be built (is TAVRIN_SDL on?)"; exit 1; }
+if [ ! -x "$root/build/native/Tests/sdl_window_probe" ] || [ ! -x "$root/build/native/Tests/layout_sweep" ]; then
+  (cd "$root" && cmake --build --preset native --target sdl_window_probe layout_sweep >/dev/null 2>&1) ||
+    { fail build "sdl_window_probe and layout_sweep could not be built (is TAVRIN_SDL on?)"; exit 1; }
 fi
 
 start_xvfb || { fail xvfb "no display"; exit 1; }
@@ -176,3 +177,24 @@ run_suite native
 if [ -x "$root/build/asan/Tests/sdl_window_probe" ]; then
   run_suite asan
 fi
+
+# Every layout and variant that setxkbmap offers, each key of the main block
+# pressed by its X key code into one engine window: no two keys of a layout
+# may give one code, none may be lost, and a key typing a letter gives it.
+sweep_layouts() {
+  local rules=/usr/share/X11/xkb/rules/evdev.lst layouts output summary
+  layouts="$(awk '/^! layout/ {f = 1; next} /^!/ {f = 0} f && NF {print $1}' "$rules")"
+  if [ "${TAVRIN_SWEEP_VARIANTS:-1}" != 0 ]; then
+    layouts+=$'\n'"$(awk '/^! variant/ {f = 1; next} /^!/ {f = 0} f && NF {sub(":", "", $2); print $2 ":" $1}' "$rules")"
+  fi
+  # shellcheck disable=SC2086
+  output="$("$root/build/native/Tests/layout_sweep" sweep $layouts 2>&1)"
+  while IFS= read -r line; do fail "layout sweep" "${line#FAIL }"; done < <(grep '^FAIL' <<<"$output")
+  summary="$(grep '^layouts ' <<<"$output")"
+  if [[ "$summary" == *", collisions 0, lost 0, moved letters 0,"* && "$summary" != "layouts 0,"* ]] && ! grep -q '^FAIL' <<<"$output"; then
+    pass "layout sweep" "$summary"
+  else
+    fail "layout sweep" "${summary:-no result: $(head -c 400 <<<"$output")}"
+  fi
+}
+sweep_layouts

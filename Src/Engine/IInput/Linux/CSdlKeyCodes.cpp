@@ -1,5 +1,7 @@
 #include "Engine/IInput/Linux/CSdlKeyCodes.h"
 
+#include "Engine/IInput/Linux/CSdlKeyboardLayout.h"
+
 #include <cstdint>
 
 namespace Tavrin {
@@ -72,20 +74,6 @@ const _SKey C_KEYS[] = {
     {SDL_SCANCODE_CALCULATOR, 0xB7}, {SDL_SCANCODE_APP2, 0xB7},
 };
 
-// Windows gives these four punctuation codes by character on every layout.
-struct _SCharacterKey
-{
-    SDL_Keycode key;
-    int32_t code;
-};
-
-const _SCharacterKey C_CHARACTER_KEYS[] = {{',', 0xBC}, {'.', 0xBE}, {'-', 0xBD}, {'+', 0xBB}};
-
-bool isLetterPosition(SDL_Scancode scancode)
-{
-    return scancode >= SDL_SCANCODE_A && scancode <= SDL_SCANCODE_Z;
-}
-
 } // namespace
 
 TKeyCode CSdlKeyCodes::byPosition(SDL_Scancode scancode)
@@ -96,17 +84,10 @@ TKeyCode CSdlKeyCodes::byPosition(SDL_Scancode scancode)
     return C_KEY_NONE;
 }
 
-TKeyCode CSdlKeyCodes::convert(SDL_Scancode scancode, SDL_Keycode key)
+TKeyCode CSdlKeyCodes::convert(SDL_Scancode scancode)
 {
-    if (key >= 'a' && key <= 'z')
-        return static_cast<TKeyCode>('A' + (key - 'a'));
-    // A letter key that types punctuation on this layout (the French M key
-    // types ',') must not take a letter that another key now gives.
-    if (isLetterPosition(scancode))
-        for (const _SCharacterKey& character : C_CHARACTER_KEYS)
-            if (character.key == key)
-                return static_cast<TKeyCode>(character.code);
-    return byPosition(scancode);
+    TKeyCode code = CSdlKeyboardLayout::active().codeOf(scancode);
+    return code != C_KEY_NONE ? code : byPosition(scancode);
 }
 
 } // namespace Engine

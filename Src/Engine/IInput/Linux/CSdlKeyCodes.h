@@ -2,7 +2,6 @@
 
 #include "Engine/IInput/TKeyCode.h"
 
-#include <SDL_keycode.h>
 #include <SDL_scancode.h>
 
 namespace Tavrin {
@@ -14,10 +13,10 @@ namespace Engine {
 class CSdlKeyCodes
 {
 public:
-    // Letters follow the active layout, as on Windows (`key` is the
-    // layout's unshifted character); every other key goes by position.
-    // C_KEY_NONE for a key Windows has no code for.
-    static TKeyCode convert(SDL_Scancode scancode, SDL_Keycode key);
+    // The main block's character keys follow the active layout
+    // (CSdlKeyboardLayout); every other key goes by position. C_KEY_NONE for
+    // a key Windows has no code for.
+    static TKeyCode convert(SDL_Scancode scancode);
     // The code of the key at this position on a US keyboard.
     static TKeyCode byPosition(SDL_Scancode scancode);
 };

@@ -161,6 +161,9 @@ void CWindowSdl::_createNativeWindow()
     }
     if (!window)
         TAVRIN_THROW_AT(CInvalidOperationException, "Cannot create window\n", C_SOURCE, 140);
+    // SDL starts text input with its video; an input method would then
+    // take keys for composing before the window saw them.
+    SDL_StopTextInput();
     m_library = std::move(library);
     m_handle = window;
     m_windowId = SDL_GetWindowID(window);

@@ -133,7 +133,7 @@ void CWindowSdl::_onWindowEvent(const SDL_WindowEvent& event)
 void CWindowSdl::_onKey(const SDL_KeyboardEvent& key)
 {
     bool down = key.type == SDL_KEYDOWN;
-    TKeyCode code = CSdlKeyCodes::convert(key.keysym.scancode, key.keysym.sym);
+    TKeyCode code = CSdlKeyCodes::convert(key.keysym.scancode);
     bool altReturn = down && _isAltReturn(key);
     // An auto-repeat is not a new press, and a release of a key not held
     // (pressed before the window had the focus) is stale.

@@ -59,7 +59,7 @@ std::map<int, int> windowsCodesByPosition()
 
 } // namespace
 
-// Every scancode SDL can report, with no layout character to follow.
+// Every scancode SDL can report, with SDL's default (US) keymap.
 TEST(CSdlKeyCodesTest, EveryScancodeGivesTheWindowsCodeOfItsPosition)
 {
     const std::map<int, int> expected = windowsCodesByPosition();
@@ -69,36 +69,6 @@ TEST(CSdlKeyCodesTest, EveryScancodeGivesTheWindowsCodeOfItsPosition)
         int code = found == expected.end() ? C_KEY_NONE : found->second;
         SDL_Scancode key = static_cast<SDL_Scancode>(scancode);
         EXPECT_EQ(CSdlKeyCodes::byPosition(key), code) << SDL_GetScancodeName(key) << " (" << scancode << ")";
-        EXPECT_EQ(CSdlKeyCodes::convert(key, SDLK_UNKNOWN), code) << SDL_GetScancodeName(key) << " (" << scancode << ")";
+        EXPECT_EQ(CSdlKeyCodes::convert(key), code) << SDL_GetScancodeName(key) << " (" << scancode << ")";
     }
-}
-
-TEST(CSdlKeyCodesTest, LettersFollowTheLayoutOtherKeysTheirPosition)
-{
-    struct SCase
-    {
-        const char* layout;
-        SDL_Scancode scancode;
-        SDL_Keycode key;
-        int expected;
-    };
-    const SCase cases[] = {
-        {"us", SDL_SCANCODE_Q, 'q', 'Q'},
-        {"fr", SDL_SCANCODE_Q, 'a', 'A'},
-        {"fr", SDL_SCANCODE_A, 'q', 'Q'},
-        {"fr", SDL_SCANCODE_SEMICOLON, 'm', 'M'},
-        {"fr", SDL_SCANCODE_M, ',', 188},
-        {"fr", SDL_SCANCODE_1, '&', '1'},
-        {"fr", SDL_SCANCODE_6, '-', '6'},
-        {"fr", SDL_SCANCODE_MINUS, ')', 189},
-        {"de", SDL_SCANCODE_Y, 'z', 'Z'},
-        {"de", SDL_SCANCODE_Z, 'y', 'Y'},
-        {"ru", SDL_SCANCODE_F, 0x430, 'F'},
-        {"num lock off", SDL_SCANCODE_KP_7, SDLK_HOME, 103},
-        {"num lock on", SDL_SCANCODE_KP_7, SDLK_KP_7, 103},
-        {"any", SDL_SCANCODE_KP_ENTER, SDLK_KP_ENTER, 261},
-    };
-    for (const SCase& testCase : cases)
-        EXPECT_EQ(CSdlKeyCodes::convert(testCase.scancode, testCase.key), testCase.expected)
-            << testCase.layout << " " << SDL_GetScancodeName(testCase.scancode);
 }

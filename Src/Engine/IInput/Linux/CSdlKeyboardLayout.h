@@ -1,0 +1,52 @@
+#pragma once
+
+#include "Engine/IInput/TKeyCode.h"
+
+#include <SDL_keycode.h>
+#include <SDL_scancode.h>
+
+#include <cstdint>
+
+namespace Tavrin {
+namespace Engine {
+
+// The key codes of the main block's character keys under one keyboard
+// layout, as Windows gives them: letters follow the layout, the digit row
+// keeps its digits, `+ , - .` follow the character, and every other key
+// keeps the code of its position unless one of those took it. Layouts whose
+// Windows table is known give exactly that table. No two keys share a code.
+class CSdlKeyboardLayout
+{
+public:
+    // The character keys, row by row: the key left of 1, the digit row and
+    // the two keys after it, the three letter rows with their punctuation,
+    // the key right of the middle row and the key left of Z.
+    static const uint32_t C_KEY_COUNT = 48;
+    static const SDL_Scancode C_SCANCODES[C_KEY_COUNT];
+
+    // characters: each key's unshifted character (an SDL keycode), in
+    // C_SCANCODES order.
+    explicit CSdlKeyboardLayout(const SDL_Keycode* characters);
+
+    // The layout SDL has now; rebuilt whenever SDL's keymap changed.
+    static const CSdlKeyboardLayout& active();
+
+    // C_KEY_NONE for a key that is not one of the character keys.
+    TKeyCode codeOf(SDL_Scancode scancode) const;
+    bool isFor(const SDL_Keycode* characters) const;
+
+private:
+    CSdlKeyboardLayout();
+    bool _applyKnownTable();
+    void _applyRule();
+    void _claimDigits(bool* taken);
+    void _claimCharacters(bool* taken, bool inPlaceOnly);
+    void _keepPositions(bool* taken);
+    void _placeDisplaced(bool* taken);
+
+    SDL_Keycode m_characters[C_KEY_COUNT];
+    TKeyCode m_codes[C_KEY_COUNT];
+};
+
+} // namespace Engine
+} // namespace Tavrin
