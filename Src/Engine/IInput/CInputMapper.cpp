@@ -162,12 +162,59 @@ void CInputMapper::update(float dt)
     m_detectionState = Finished;
 }
 
+template <typename TPredicate>
+void CInputMapper::_endReleasedBindings(TPredicate hasReleasedKey)
+{
+    CArray<uint32_t> candidates;
+    for (uint32_t i = 0; i < m_bindings->getCount(); ++i)
+    {
+        if (!hasReleasedKey(m_bindings->at(i)) || _isBindingHeld(i))
+            continue;
+        _setEventActive(i, false);
+        _collectHeldNeighbours(i, candidates);
+    }
+    _activateUncovered(candidates, true);
+}
+
 void CInputMapper::releaseAllKeys()
 {
-    // Through setKey, so that events held by these keys end as well.
+    CArray<TKeyCode> held;
     for (uint64_t i = 0; i < m_keyStatus->getCount(); ++i)
-        if (m_keyStatus->at(i).pressed)
-            setKey(static_cast<TKeyCode>(i), false, 0.0f);
+        if ((*m_keyStatus)[i].pressed)
+            held.add(static_cast<TKeyCode>(i));
+    releaseKeys(held);
+}
+
+void CInputMapper::releaseKeys(const CArray<TKeyCode>& codes)
+{
+    // Every code is checked before anything changes.
+    for (TKeyCode code : codes)
+        _status(code);
+    // Released one by one, in any order, {Ctrl, S} would hand over to {S}
+    // or {Ctrl} for a moment.
+    CArray<TKeyCode> released;
+    for (TKeyCode code : codes)
+    {
+        SKeyStatus& status = _status(code);
+        if (!status.pressed)
+            continue;
+        status.pressed = false;
+        status.value = 0.0f;
+        status.doublePressed = false;
+        released.add(code);
+    }
+    if (released.getCount() == 0 || m_bindings->getCount() == 0)
+        return;
+    if (m_bindingsDirty)
+        reindexBindings();
+    _endReleasedBindings([&](const SInputEventKeys& binding) {
+        for (TKeyCode code : released)
+            if (_bindingHasKey(binding, code))
+                return true;
+        return false;
+    });
+    for (TKeyCode code : released)
+        _refreshEventValues(code);
 }
 
 void CInputMapper::startDetection(const CArray<TKeyCode>& abortKeyList)
@@ -246,16 +293,7 @@ void CInputMapper::_onRelease(TKeyCode code)
 
     if (m_bindings->getCount() == 0)
         return;
-    CArray<uint32_t> candidates;
-    for (uint32_t i = 0; i < m_bindings->getCount(); ++i)
-    {
-        if (!_bindingHasKey(m_bindings->at(i), code) || _isBindingHeld(i))
-            continue;
-        _setEventActive(i, false);
-        _collectHeldNeighbours(i, candidates);
-    }
-    // The combinations that the released one covered may take over again.
-    _activateUncovered(candidates, true);
+    _endReleasedBindings([&](const SInputEventKeys& binding) { return _bindingHasKey(binding, code); });
 }
 
 } // namespace Engine

@@ -60,6 +60,10 @@ public:
     // Lets go of every held key status, as releases that record nothing: a
     // release lost while no window listened must not hold later runs open.
     void releaseAllKeys();
+    // Lets go of the keys together: every status changes before any event,
+    // so no part of a combination takes over in between; each event they
+    // held ends once. Codes not held are skipped.
+    void releaseKeys(const CArray<TKeyCode>& codes);
     void startDetection(const CArray<TKeyCode>& abortKeyList);
     int32_t getDetectionState() const { return m_detectionState; }
     // The recorded keys in first-press order; the state becomes Idle.
@@ -115,6 +119,10 @@ private:
     bool _setEventActive(uint32_t binding, bool on);
     void _onPress(TKeyCode code);
     void _onRelease(TKeyCode code);
+    // Ends the events of the bindings that hasReleasedKey picks and that are
+    // no longer held; the combinations they covered may take over again.
+    template <typename TPredicate>
+    void _endReleasedBindings(TPredicate hasReleasedKey);
     // Appends every held binding that shares a key with the given one.
     void _collectHeldNeighbours(uint32_t binding, CArray<uint32_t>& candidates) const;
     // Activates the candidates that no other candidate covers.

@@ -8,6 +8,11 @@ CNullWindow::CNullWindow(const CString& title, void* parentHandle, uint32_t widt
 {
 }
 
+CNullWindow::~CNullWindow()
+{
+    _releaseHeldInputOnTeardown();
+}
+
 void CNullWindow::show()
 {
     _createNativeWindow();

@@ -13,6 +13,8 @@ class CNullWindow : public CWindow
 {
 public:
     CNullWindow(const CString& title, void* parentHandle, uint32_t width, uint32_t height, uint32_t flags);
+    // Reports the release of what is still held.
+    ~CNullWindow() override;
 
     void show() override;
     void hide() override;

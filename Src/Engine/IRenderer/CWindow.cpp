@@ -1,6 +1,7 @@
 #include "Engine/IRenderer/CWindow.h"
 
 #include "Engine/IKernel/CException.h"
+#include "Engine/IKernel/CLog.h"
 
 #include <cstdint>
 #include <cstring>
@@ -22,7 +23,8 @@ CWindow::CWindow(const CString& title, void* parentHandle, uint32_t width, uint3
 
 CWindow::~CWindow()
 {
-    _releaseHeldInput();
+    // Listeners called from here would meet a window whose platform part is
+    // gone: the derived class reported the releases in its own teardown.
     removeAllListeners();
     m_swapChain.reset();
 }
@@ -60,13 +62,13 @@ bool isKeyCode(uint32_t code)
     return code < static_cast<uint32_t>(C_KEY_COUNT);
 }
 
-bool isMouseButtonCode(uint32_t code)
+} // namespace
+
+bool CWindow::isMouseButtonCode(uint32_t code)
 {
     return code == C_KEY_MOUSE_BUTTON_LEFT || code == C_KEY_MOUSE_BUTTON_RIGHT || code == C_KEY_MOUSE_BUTTON_MIDDLE ||
            code == C_KEY_MOUSE_BUTTON_X1 || code == C_KEY_MOUSE_BUTTON_X2;
 }
-
-} // namespace
 
 void CWindow::onKeyDown(const SWindowEvent& event)
 {
@@ -128,20 +130,30 @@ void CWindow::onSetCursor()
 
 void CWindow::_releaseHeldInput()
 {
-    for (uint32_t code = 0; code < static_cast<uint32_t>(C_KEY_COUNT); ++code)
+    CArray<TKeyCode> released;
+    for (int32_t code = 0; code < C_KEY_COUNT; ++code)
+        if (m_keyDown[code])
+            released.add(static_cast<TKeyCode>(code));
+    if (released.getCount() == 0)
+        return;
+    // Cleared first: a listener may pump messages or release this window.
+    memset(m_keyDown, 0, sizeof(m_keyDown));
+    // One call per listener, so that a part of a combination being let go
+    // never looks held alone in between.
+    _forEachListener([&](CWindowEventListener* listener) { listener->onHeldInputReleased(this, released); });
+}
+
+void CWindow::_releaseHeldInputOnTeardown()
+{
+    // Nothing may leave a destructor; the window procedure drops what its
+    // listeners throw the same way.
+    try
     {
-        if (!m_keyDown[code])
-            continue;
-        // Cleared first: a listener may pump messages or release this window.
-        m_keyDown[code] = false;
-        if (isMouseButtonCode(code))
-        {
-            _forEachListener([&](CWindowEventListener* listener) { listener->onMouseButtonUp(this, code, 0, 0); });
-            continue;
-        }
-        SWindowEvent event;
-        event.code = code;
-        _forEachListener([&](CWindowEventListener* listener) { listener->onKeyUp(this, event); });
+        _releaseHeldInput();
+    }
+    catch (...)
+    {
+        logLevel(3, "Error: exception while releasing the input held by a closing window; ignored\n");
     }
 }
 

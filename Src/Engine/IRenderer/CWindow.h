@@ -35,7 +35,11 @@ public:
     static const uint32_t C_SWAP_CHAIN_DEPTH_FORMAT = 45;
 
     CWindow(const CString& title, void* parentHandle, uint32_t width, uint32_t height, uint32_t flags);
+    // Reports nothing: input still held was let go by the derived class's teardown.
     ~CWindow() override;
+
+    // The mouse-button key codes (1, 2, 4, 5, 6).
+    static bool isMouseButtonCode(uint32_t code);
 
     // Events, forwarded to every listener.
     virtual void onMove(int32_t x, int32_t y);
@@ -99,9 +103,13 @@ protected:
     virtual void _refreshClientArea() {}
     virtual void _applyCursor() {}
     virtual void _createNativeWindow() {}
-    // Reports a release of every key and mouse button still held here: once
-    // the focus or the window is gone, their releases would reach no one.
+    // Reports a release of every key and mouse button still held here, all at
+    // once: once the focus or the window is gone, their releases would reach
+    // no one.
     void _releaseHeldInput();
+    // The same for destructors, which call it first, while the native window
+    // and the whole object still exist; what a listener throws is logged.
+    void _releaseHeldInputOnTeardown();
     // Alt+Return: the swap chain between windowed and full screen; without
     // one there is nothing to toggle.
     void _toggleFullscreen();

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "Engine/IInput/TKeyCode.h"
 #include "Engine/IKernel/Patterns/CManaged.h"
+#include "Engine/IKernel/Types/CArray.h"
 #include "Engine/IRenderer/SWindowEvent.h"
 
 #include <cstdint>
@@ -30,6 +32,10 @@ public:
     virtual void onFocusGained(CWindow* /*window*/) {}
     virtual void onFocusLost(CWindow* /*window*/) {}
     virtual void onSetCursor(CWindow* /*window*/) {}
+    // Keys and mouse buttons (key codes, ascending) let go all at once because
+    // the focus or the window went. By default each is reported as its own
+    // onKeyUp or onMouseButtonUp (at 0, 0), in that order.
+    virtual void onHeldInputReleased(CWindow* window, const CArray<TKeyCode>& codes);
 };
 
 } // namespace Engine

@@ -52,6 +52,12 @@ void CKeyscout::onMouseButtonUp(CWindow* /*window*/, uint32_t button, uint16_t /
         m_mapper->mouseButtonUp(button);
 }
 
+void CKeyscout::onHeldInputReleased(CWindow* /*window*/, const CArray<TKeyCode>& codes)
+{
+    if (m_mapper)
+        m_mapper->releaseKeys(codes);
+}
+
 void CKeyscout::refreshJoysticks()
 {
     m_joysticks.clear();

@@ -41,6 +41,8 @@ public:
     void onKeyUp(Tavrin::Engine::CWindow* window, const Tavrin::Engine::SWindowEvent& event) override;
     void onMouseButtonDown(Tavrin::Engine::CWindow* window, uint32_t button, uint16_t x, uint16_t y) override;
     void onMouseButtonUp(Tavrin::Engine::CWindow* window, uint32_t button, uint16_t x, uint16_t y) override;
+    // What the window lets go of at once reaches the mapper as one change.
+    void onHeldInputReleased(Tavrin::Engine::CWindow* window, const Tavrin::Engine::CArray<Tavrin::Engine::TKeyCode>& codes) override;
 
     // Replaces the joystick list with the ones the input manager finds now.
     void refreshJoysticks();

@@ -27,6 +27,14 @@ CArray<TKeyCode> combo(std::initializer_list<TKeyCode> keys)
     return result;
 }
 
+CArray<TKeyCode> toArray(const std::vector<TKeyCode>& keys)
+{
+    CArray<TKeyCode> result;
+    for (TKeyCode key : keys)
+        result.add(key);
+    return result;
+}
+
 // Records every callback as "+name" (activate) or "-name" (deactivate).
 struct SCallLog
 {
@@ -74,6 +82,62 @@ TEST(CInputMapperBindingsTest, LargerHeldCombinationCoversItsPart)
     mapper.keyUp(A);
     EXPECT_FALSE(mapper.getEvent(single).active);
     EXPECT_EQ(log.calls, (std::vector<std::string>{"+evsingle", "+evpair", "-evsingle", "-evpair", "+evsingle", "-evsingle"}));
+}
+
+// Keys let go together (focus lost, window gone, a new run) end each event
+// they held once and start none, whatever the order of their codes; only a
+// combination still held through other keys may take over.
+TEST(CInputMapperBindingsTest, KeysReleasedTogetherEndEachHeldEventOnceAndStartNone)
+{
+    // The generic Ctrl code sorts before S.
+    const TKeyCode CTRL = TKeyCode(0x11);
+    const TKeyCode S = TKeyCode(0x53);
+    struct SCase
+    {
+        const char* name;
+        // Event name and combination; a name met again binds its slot 1.
+        std::vector<std::pair<std::string, std::vector<TKeyCode>>> bindings;
+        std::vector<TKeyCode> held;
+        // Empty: every key.
+        std::vector<TKeyCode> released;
+        std::vector<std::string> calls;
+    };
+    const SCase cases[] = {
+        {"ctrl+s over s", {{"save", {CTRL, S}}, {"salone", {S}}}, {CTRL, S}, {}, {"-save"}},
+        {"s pressed first", {{"save", {CTRL, S}}, {"salone", {S}}}, {S, CTRL}, {}, {"-save"}},
+        {"three nested", {{"c", {C}}, {"bc", {B, C}}, {"abc", {A, B, C}}}, {A, B, C}, {}, {"-abc"}},
+        {"overlapping", {{"ab", {A, B}}, {"bc", {B, C}}}, {A, B, C}, {}, {"-ab", "-bc"}},
+        {"one event by both combinations", {{"either", {A}}, {"either", {B}}}, {A, B}, {}, {"-either"}},
+        {"a part still held takes over", {{"a", {A}}, {"ab", {A, B}}}, {A, B}, {B}, {"-ab", "+a"}},
+        {"nothing held of a group", {{"ab", {A, B}}}, {C}, {A, B}, {}},
+    };
+    for (const SCase& c : cases)
+    {
+        CInputMapper mapper;
+        SCallLog log;
+        for (const auto& binding : c.bindings)
+        {
+            CString name(binding.first.c_str());
+            uint32_t event = mapper.findEvent(name);
+            uint32_t slot = event == CInputMapper::C_NO_INDEX ? 0 : 1;
+            if (slot == 0)
+                event = addEvent(mapper, log, binding.first.c_str());
+            mapper.bindKeys(event, slot, toArray(binding.second));
+        }
+        for (TKeyCode key : c.held)
+            mapper.keyDown(key);
+        log.calls.clear();
+        if (c.released.empty())
+            mapper.releaseAllKeys();
+        else
+            mapper.releaseKeys(toArray(c.released));
+        EXPECT_EQ(log.calls, c.calls) << c.name;
+        for (TKeyCode key : c.released.empty() ? c.held : c.released)
+        {
+            EXPECT_FALSE(mapper.getKeyStatus(key).pressed) << c.name;
+            EXPECT_EQ(mapper.getKeyStatus(key).value, 0.0f) << c.name;
+        }
+    }
 }
 
 TEST(CInputMapperBindingsTest, EqualCombinationsCoverEachOther)

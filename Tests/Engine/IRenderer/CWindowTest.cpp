@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <functional>
 
 using namespace Tavrin::Engine;
@@ -131,6 +133,48 @@ TEST(CWindowTest, FocusLossAndDestructionReleaseWhatIsHeld)
     trace.clear();
     window.reset();
     EXPECT_EQ(trace, (TTrace{"keyup 101:261:"}));
+}
+
+namespace {
+
+// Pumps the window or throws from every key release it is told of.
+class CCarelessListener : public CWindowEventListener
+{
+public:
+    explicit CCarelessListener(bool throws) : m_throws(throws) {}
+    void onKeyUp(CWindow* window, const SWindowEvent&) override
+    {
+        ++m_releases;
+        if (m_throws)
+            TAVRIN_THROW(CInvalidOperationException, "Listener failure\n", "Engine/IRenderer/CWindowTest");
+        window->processMessages();
+    }
+    bool m_throws;
+    int m_releases = 0;
+};
+
+} // namespace
+
+// The releases that a dying window reports reach a whole window, and what a
+// listener throws stops there: either fault would end the process.
+TEST(CWindowDeathTest, DestructionReleasesHeldKeysSafelyForListenersThatPumpOrThrow)
+{
+    EXPECT_EXIT(
+        {
+            CLogCapture capture;
+            CManagedPtr<CCarelessListener> pumping = CManagedPtr<CCarelessListener>::adopt(new CCarelessListener(false));
+            CManagedPtr<CCarelessListener> throwing = CManagedPtr<CCarelessListener>::adopt(new CCarelessListener(true));
+            TWindowPtr window = newWindow();
+            window->addListener(pumping.get());
+            window->addListener(throwing.get());
+            window->onKeyDown(keyEvent(65));
+            window.reset();
+            const std::vector<std::string>& lines = CLogCapture::lines();
+            bool logged = std::find(lines.begin(), lines.end(),
+                                    "Error: exception while releasing the input held by a closing window; ignored\n") != lines.end();
+            std::exit(pumping->m_releases == 1 && throwing->m_releases == 1 && logged ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
 }
 
 TEST(CWindowTest, EventsUpdateTheWindowState)

@@ -1,12 +1,15 @@
 #include "Tools/Keyscout/CDetectionRun.h"
 
 #include "Engine/IKernel/CException.h"
+#include "Engine/IKernel/Patterns/CNameDictionary.h"
 #include "Tools/Keyscout/CKeyscout.h"
 #include "Tools/Keyscout/KeyscoutTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <vector>
 
 using namespace Tavrin::Engine;
 using namespace KeyscoutTesting;
@@ -338,6 +341,51 @@ TEST(CDetectionRunWithoutManagerTest, NeedsADefaultWindowManager)
     ASSERT_EQ(CWindowManager::getDefault(), nullptr);
     EXPECT_THROW(application.detectKeys(frontEnd), CInvalidOperationException);
     EXPECT_TRUE(trace.empty());
+}
+
+bool traceEvent(void* trace, SInputEvent& event, bool released)
+{
+    static_cast<TTrace*>(trace)->push_back((released ? "-" : "+") + std::string(nameText(event.nameId).c_str()));
+    return true;
+}
+
+// What the window lets go of when its focus or itself goes is one change for
+// the mapper: no part of a combination takes over on the way.
+TEST(CKeyscoutTest, KeysTheWindowLetsGoTogetherStartNoEvent)
+{
+    TTrace trace;
+    CKeyscout application(CManagedPtr<CInputManager>::adopt(new CScriptedInputManager(trace)));
+    CInputMapper* mapper = application.getMapper();
+    const TKeyCode ctrl = mapper->findKeyCode(CString("leftctrl"));
+    const TKeyCode s = mapper->findKeyCode(CString("s"));
+    SInputEventCallback callback{&trace, &traceEvent};
+    // S sorts first: released alone, it would leave Ctrl alone held.
+    const std::pair<const char*, std::vector<TKeyCode>> bindings[] = {{"save", {ctrl, s}}, {"ctrlalone", {ctrl}}};
+    for (const auto& binding : bindings)
+    {
+        uint32_t event = mapper->createEvent(CString(binding.first));
+        mapper->setEventCallbacks(event, callback, callback);
+        CArray<TKeyCode> keys;
+        for (TKeyCode key : binding.second)
+            keys.add(key);
+        mapper->bindKeys(event, 0, keys);
+    }
+    CManagedPtr<CWindow> window = CManagedPtr<CWindow>::adopt(new CNullWindow(CString("keys"), nullptr, 10, 10, 0));
+    window->addListener(&application);
+    for (const std::function<void()>& letGo : std::vector<std::function<void()>>{[&] { window->onFocusLost(); }, [&] { window.reset(); }})
+    {
+        for (TKeyCode key : {ctrl, s})
+        {
+            SWindowEvent event;
+            event.code = static_cast<uint32_t>(key);
+            window->onKeyDown(event);
+        }
+        EXPECT_EQ(trace.back(), "-ctrlalone");
+        trace.clear();
+        letGo();
+        EXPECT_EQ(trace, (TTrace{"-save"}));
+        trace.clear();
+    }
 }
 
 TEST(CKeyscoutTest, DestructionReleasesAWindowLeftBehind)

@@ -13,8 +13,8 @@ namespace Tavrin {
 namespace Engine {
 
 namespace {
-// The same exception as the Windows build's, so that logs read alike.
-const char* const C_SOURCE = "Engine/IRenderer/Windows/CWindowWin32";
+// The same exception as the Windows build's, at the code that failed.
+const char* const C_SOURCE = "Engine/IRenderer/Linux/CWindowSdl";
 } // namespace
 
 CWindowSdl::CWindowSdl(const CString& title, void* parentHandle, uint32_t width, uint32_t height, uint32_t flags)
@@ -24,6 +24,8 @@ CWindowSdl::CWindowSdl(const CString& title, void* parentHandle, uint32_t width,
 
 CWindowSdl::~CWindowSdl()
 {
+    // While the SDL window and this whole window exist.
+    _releaseHeldInputOnTeardown();
     if (m_handle)
         _destroyNative();
 }
@@ -71,8 +73,8 @@ void CWindowSdl::close()
     {
         // A full queue must not keep the window open.
         logLevel(2, "Warning: Cannot queue a window close request: %s\n", SDL_GetError());
-        _releaseHeldInput();
         _destroyNative();
+        _releaseHeldInput();
     }
 }
 
@@ -160,7 +162,8 @@ void CWindowSdl::_createNativeWindow()
             logLevel(3, "Error: SDL cannot create a window: %s\n", SDL_GetError());
     }
     if (!window)
-        TAVRIN_THROW_AT(CInvalidOperationException, "Cannot create window\n", C_SOURCE, 140);
+        TAVRIN_THROW(CInvalidOperationException, "Cannot create window
+", C_SOURCE);
     // SDL starts text input with its video; an input method would then
     // take keys for composing before the window saw them.
     SDL_StopTextInput();

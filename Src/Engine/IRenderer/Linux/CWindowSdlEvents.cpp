@@ -122,8 +122,10 @@ void CWindowSdl::_onWindowEvent(const SDL_WindowEvent& event)
         onSetCursor();
         break;
     case SDL_WINDOWEVENT_CLOSE:
-        _releaseHeldInput();
+        // Closed before the releases go out: a listener that throws must not
+        // keep the window open.
         _destroyNative();
+        _releaseHeldInput();
         break;
     default:
         break;

@@ -22,6 +22,9 @@ CWindowWin32::CWindowWin32(const CString& title, void* parentHandle, uint32_t wi
 
 CWindowWin32::~CWindowWin32()
 {
+    // While the native window and this whole window exist. A listener may
+    // pump the window to its end, so the handle is read afterwards.
+    _releaseHeldInputOnTeardown();
     if (m_handle)
     {
         // Destroyed when some loop dispatches the message; this object is gone

@@ -53,9 +53,11 @@ LRESULT CWindowWin32::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_DESTROY:
     case WM_QUIT:
-        _releaseHeldInput();
+        // Closed before the releases go out: a listener that throws must not
+        // leave the window open on a handle that is gone.
         m_closed = true;
         m_handle = nullptr;
+        _releaseHeldInput();
         return DefWindowProcA(window, message, wParam, lParam);
     case WM_SIZE:
         // Minimised windows keep their size.

@@ -97,7 +97,16 @@ void CKeyscoutDialog::detect()
     if (m_application.isDetecting())
         return;
     readSelections();
-    m_application.detectKeys(*this);
+    // Whatever the outcome: each command left queued would start another run.
+    try
+    {
+        m_application.detectKeys(*this);
+    }
+    catch (...)
+    {
+        _dropQueuedDetectCommands();
+        throw;
+    }
     _dropQueuedDetectCommands();
 }
 

@@ -212,11 +212,15 @@ TEST_F(CWindowWin32Test, MessagesBecomeListenerEvents)
 
 namespace {
 
-// Throws from every mouse-button press, as a faulty listener would.
+// Throws from every mouse-button press and key release, as a faulty listener would.
 class CThrowingListener : public CWindowEventListener
 {
 public:
     void onMouseButtonDown(CWindow*, uint32_t, uint16_t, uint16_t) override
+    {
+        TAVRIN_THROW(CInvalidOperationException, "Listener failure\n", "Engine/IRenderer/Windows/CWindowWin32Test");
+    }
+    void onKeyUp(CWindow*, const SWindowEvent&) override
     {
         TAVRIN_THROW(CInvalidOperationException, "Listener failure\n", "Engine/IRenderer/Windows/CWindowWin32Test");
     }
@@ -237,6 +241,17 @@ TEST_F(CWindowWin32Test, AnExceptionNeverLeavesTheWindowProcedure)
     EXPECT_NE(std::find(CLogCapture::lines().begin(), CLogCapture::lines().end(),
                         "Error: exception while handling window message 0x0201; message dropped\n"),
               CLogCapture::lines().end());
+
+    // A failed release at WM_DESTROY still leaves the window closed, never
+    // open on a handle that is gone.
+    RAWKEYBOARD make{};
+    make.MakeCode = 0x1E;
+    make.VKey = 'A';
+    make.Message = WM_KEYDOWN;
+    win32()->handleRawKeyboard(make);
+    send(WM_CLOSE, 0, 0);
+    EXPECT_TRUE(m_window->isClosed());
+    EXPECT_EQ(m_window->getHandle(), nullptr);
     m_window->removeListener(thrower.get());
 }
 

@@ -235,10 +235,16 @@ TEST_F(CKeyscoutDialogTest, ButtonCommandsArrivingDuringARunStartNothing)
 }
 
 // A failure inside the run stops in the dialog procedure, is logged, and the
-// dialog comes back for the next try.
+// dialog comes back for the next try; a button command posted during the
+// failed run is void as after any other.
 TEST_F(CKeyscoutDialogTest, AFailedRunIsLoggedAndBringsTheDialogBack)
 {
-    m_input->m_onUpdate = [] { TAVRIN_THROW(CInvalidOperationException, "Scripted failure\n", "Tools/Keyscout/CKeyscoutDialogTest"); };
+    bool posted = false;
+    m_input->m_onUpdate = [&] {
+        if (!posted)
+            posted = PostMessageA(m_dialog, WM_COMMAND, MAKEWPARAM(IDC_DETECT, BN_CLICKED), 0) != FALSE;
+        TAVRIN_THROW(CInvalidOperationException, "Scripted failure\n", "Tools/Keyscout/CKeyscoutDialogTest");
+    };
     CLogCapture capture;
     SendMessageA(m_dialog, WM_COMMAND, MAKEWPARAM(IDC_DETECT, BN_CLICKED), 0);
     EXPECT_TRUE(IsWindowVisible(m_dialog));
@@ -247,6 +253,11 @@ TEST_F(CKeyscoutDialogTest, AFailedRunIsLoggedAndBringsTheDialogBack)
     EXPECT_NE(std::find(CLogCapture::lines().begin(), CLogCapture::lines().end(),
                         "Error: exception while handling dialog message 0x0111; message dropped\n"),
               CLogCapture::lines().end());
+    ASSERT_TRUE(posted);
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&message);
+    EXPECT_EQ(std::count(m_trace.begin(), m_trace.end(), "mouse fg1"), 1);
 }
 
 std::string clipboardText()
