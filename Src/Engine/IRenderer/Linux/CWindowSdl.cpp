@@ -162,8 +162,7 @@ void CWindowSdl::_createNativeWindow()
             logLevel(3, "Error: SDL cannot create a window: %s\n", SDL_GetError());
     }
     if (!window)
-        TAVRIN_THROW(CInvalidOperationException, "Cannot create window
-", C_SOURCE);
+        TAVRIN_THROW(CInvalidOperationException, "Cannot create window\n", C_SOURCE);
     // SDL starts text input with its video; an input method would then
     // take keys for composing before the window saw them.
     SDL_StopTextInput();
