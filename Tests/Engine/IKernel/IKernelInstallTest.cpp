@@ -3,11 +3,16 @@
 #include "Engine/IKernel/CException.h"
 #include "Engine/IKernel/KernelTestSupport.h"
 #include "Engine/IKernel/Patterns/CNameManager.h"
+#include "Engine/IKernel/Resources/CProgress.h"
+#include "Engine/IKernel/Resources/CResourceLocationManager.h"
 #include "Engine/IKernel/System/CMainThread.h"
+#include "Engine/IKernel/System/CModuleManager.h"
 #include "Engine/IKernel/System/CTaskManager.h"
 #include "Engine/IKernel/System/CTimer.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using namespace Tavrin::Engine;
 using namespace TavrinTest;
@@ -76,6 +81,12 @@ TEST(IKernelInstall, LogHoldsTheStartUpChecksInOrderAndEveryLineIsPrefixed)
         ASSERT_GE(found, 0) << "missing, or out of order: " << pattern;
         at = found + 1;
     }
+    // The working directory as the system spells it, a name it can open.
+    std::smatch directory;
+    const std::string line = lines[static_cast<size_t>(findLine(lines, prefix + std::string("Working directory is '.+'")))];
+    ASSERT_TRUE(std::regex_search(line, directory, std::regex("'(.+)'")));
+    std::error_code error;
+    EXPECT_TRUE(std::filesystem::equivalent(directory[1].str(), std::filesystem::current_path(), error)) << line;
     // Past the header, every line comes through the log and has its prefix.
     int first = findLine(lines, prefix + std::string("Installing IKernel"));
     for (size_t i = static_cast<size_t>(first); i < lines.size(); ++i)
@@ -133,18 +144,46 @@ TEST(IKernelInstall, ProductInstallMeasuresTheProcessorSpeed)
     EXPECT_GT(std::stoi(speed[1].str()), 0);
 }
 
-TEST(IKernelInstall, TaskManagerSetByTheProgramIsNeitherReplacedNorDeleted)
+// Each global object a program may set before the install: the install
+// makes none of its own (under ASan one it made would leak) and the uninstall
+// leaves the program's alone (deleting it would be the second delete).
+TEST(IKernelInstall, GlobalObjectsSetByTheProgramAreNeitherReplacedNorDeleted)
 {
-    CKernelFactsGuard facts;
-    CTaskManager* program = new CTaskManager();
-    CTaskManager::setCurrent(program);
-    IKernel::install();
-    EXPECT_EQ(CTaskManager::getCurrent(), program);
-    IKernel::uninstall();
-    // Still alive and current: deleting it here would be the second delete.
-    EXPECT_EQ(CTaskManager::getCurrent(), program);
-    delete program;
-    EXPECT_EQ(CTaskManager::getCurrent(), nullptr);
+    struct SObject
+    {
+        const char* name;
+        std::function<void*()> make; // makes the program's own and sets it current
+        std::function<void*()> current;
+        std::function<void(void*)> destroy;
+    } objects[] = {
+        {"CTaskManager", [] { CTaskManager* own = new CTaskManager(); CTaskManager::setCurrent(own); return own; },
+         [] { return CTaskManager::getCurrent(); }, [](void* own) { delete static_cast<CTaskManager*>(own); }},
+        {"CProgress", [] { return new CProgress(); }, [] { return CProgress::getCurrent(); },
+         [](void* own) { delete static_cast<CProgress*>(own); }},
+        {"CMainThread", [] { CMainThread* own = new CMainThread(); CMainThread::setMainThread(own); return own; },
+         [] { return CMainThread::getMainThread(); }, [](void* own) { delete static_cast<CMainThread*>(own); }},
+        {"CModuleManager", [] { CModuleManager* own = new CModuleManager(); CModuleManager::setCurrent(own); return own; },
+         [] { return CModuleManager::getCurrent(); }, [](void* own) { delete static_cast<CModuleManager*>(own); }},
+        {"CResourceLocationManager",
+         [] { auto* own = new CResourceLocationManager(); CResourceLocationManager::setInstance(own); return own; },
+         [] { return CResourceLocationManager::getInstance(); },
+         [](void* own) { delete static_cast<CResourceLocationManager*>(own); }},
+    };
+    for (const SObject& object : objects)
+    {
+        SCOPED_TRACE(object.name);
+        CKernelFactsGuard facts;
+        void* program = object.make();
+        IKernel::install();
+        EXPECT_EQ(object.current(), program);
+        IKernel::uninstall();
+        // Still alive and current: only then is the program's delete its only one.
+        EXPECT_EQ(object.current(), program);
+        if (object.current() != program)
+            continue;
+        object.destroy(program);
+        EXPECT_EQ(object.current(), nullptr);
+    }
 }
 
 // A program whose own folder is not writable sends its reports elsewhere.
