@@ -81,12 +81,15 @@ TEST(IKernelInstall, LogHoldsTheStartUpChecksInOrderAndEveryLineIsPrefixed)
         ASSERT_GE(found, 0) << "missing, or out of order: " << pattern;
         at = found + 1;
     }
-    // The working directory as the system spells it, a name it can open.
+    // The working directory as the system spells it, ending at most with the
+    // system's own separator.
     std::smatch directory;
     const std::string line = lines[static_cast<size_t>(findLine(lines, prefix + std::string("Working directory is '.+'")))];
     ASSERT_TRUE(std::regex_search(line, directory, std::regex("'(.+)'")));
-    std::error_code error;
-    EXPECT_TRUE(std::filesystem::equivalent(directory[1].str(), std::filesystem::current_path(), error)) << line;
+    std::string logged = directory[1].str();
+    if (logged.size() > 1 && logged.back() == static_cast<char>(std::filesystem::path::preferred_separator))
+        logged.pop_back();
+    EXPECT_EQ(logged, std::filesystem::current_path().string());
     // Past the header, every line comes through the log and has its prefix.
     int first = findLine(lines, prefix + std::string("Installing IKernel"));
     for (size_t i = static_cast<size_t>(first); i < lines.size(); ++i)
