@@ -147,32 +147,41 @@ TEST(IKernelInstall, ProductInstallMeasuresTheProcessorSpeed)
     EXPECT_GT(std::stoi(speed[1].str()), 0);
 }
 
-// Each global object a program may set before the install: the install
-// makes none of its own (under ASan one it made would leak) and the uninstall
-// leaves the program's alone (deleting it would be the second delete).
+// A global object that a program sets before the install, as the test sees it.
+struct SProgramObject
+{
+    const char* name;
+    std::function<void*()> make; // makes the program's own and sets it current
+    std::function<void*()> current;
+    std::function<void(void*)> destroy;
+};
+
+template <typename T>
+SProgramObject programObject(const char* name, T* (*current)(), void (*setCurrent)(T*))
+{
+    return {name,
+            [=] {
+                T* own = new T();
+                if (setCurrent) // else its constructor makes it current
+                    setCurrent(own);
+                return static_cast<void*>(own);
+            },
+            [=] { return static_cast<void*>(current()); }, [](void* own) { delete static_cast<T*>(own); }};
+}
+
+// The install makes none of its own (under ASan one it made would leak) and
+// the uninstall leaves the program's alone (deleting it would be the second delete).
 TEST(IKernelInstall, GlobalObjectsSetByTheProgramAreNeitherReplacedNorDeleted)
 {
-    struct SObject
-    {
-        const char* name;
-        std::function<void*()> make; // makes the program's own and sets it current
-        std::function<void*()> current;
-        std::function<void(void*)> destroy;
-    } objects[] = {
-        {"CTaskManager", [] { CTaskManager* own = new CTaskManager(); CTaskManager::setCurrent(own); return own; },
-         [] { return CTaskManager::getCurrent(); }, [](void* own) { delete static_cast<CTaskManager*>(own); }},
-        {"CProgress", [] { return new CProgress(); }, [] { return CProgress::getCurrent(); },
-         [](void* own) { delete static_cast<CProgress*>(own); }},
-        {"CMainThread", [] { CMainThread* own = new CMainThread(); CMainThread::setMainThread(own); return own; },
-         [] { return CMainThread::getMainThread(); }, [](void* own) { delete static_cast<CMainThread*>(own); }},
-        {"CModuleManager", [] { CModuleManager* own = new CModuleManager(); CModuleManager::setCurrent(own); return own; },
-         [] { return CModuleManager::getCurrent(); }, [](void* own) { delete static_cast<CModuleManager*>(own); }},
-        {"CResourceLocationManager",
-         [] { auto* own = new CResourceLocationManager(); CResourceLocationManager::setInstance(own); return own; },
-         [] { return CResourceLocationManager::getInstance(); },
-         [](void* own) { delete static_cast<CResourceLocationManager*>(own); }},
+    const SProgramObject objects[] = {
+        programObject("CTaskManager", &CTaskManager::getCurrent, &CTaskManager::setCurrent),
+        programObject<CProgress>("CProgress", &CProgress::getCurrent, nullptr),
+        programObject("CMainThread", &CMainThread::getMainThread, &CMainThread::setMainThread),
+        programObject("CModuleManager", &CModuleManager::getCurrent, &CModuleManager::setCurrent),
+        programObject("CResourceLocationManager", &CResourceLocationManager::getInstance,
+                      &CResourceLocationManager::setInstance),
     };
-    for (const SObject& object : objects)
+    for (const SProgramObject& object : objects)
     {
         SCOPED_TRACE(object.name);
         CKernelFactsGuard facts;
