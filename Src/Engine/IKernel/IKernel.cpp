@@ -38,8 +38,21 @@ double readTimerFrequency()
 // The images the renderer's noise shaders sample; made once per install.
 CImage* permutationImage = nullptr;
 CImage* randomNoiseImage = nullptr;
-// The task manager the install made; one set by the program stays the program's.
+// The global objects the install made. One that the program set before the
+// install stays the program's: the uninstall deletes only these.
+CProgress* ownProgress = nullptr;
 CTaskManager* ownTaskManager = nullptr;
+CResourceLocationManager* ownResourceLocationManager = nullptr;
+CModuleManager* ownModuleManager = nullptr;
+CMainThread* ownMainThread = nullptr;
+
+template <typename T>
+void deleteOwn(T*& object)
+{
+    // Each destructor clears the current pointer when it still holds the object.
+    delete object;
+    object = nullptr;
+}
 
 CImage* createPermutationImage()
 {
@@ -159,7 +172,7 @@ void IKernel::_startReports()
     CFileName crashName(stem + "_crash.txt");
     reopenLog(logName.getFullPath().c_str());
     log("Installing IKernel\n");
-    log("Working directory is '%s'\n", CFileUtils::getCurrentDirectory().c_str());
+    log("Working directory is '%s'\n", CProcess::getWorkingDirectory().c_str());
     CStackTrace::installCrashHandler(crashName.getFullPath().c_str());
     if (CSystem::getFreeDiskSpaceMb() < 1.0f)
         logLevel(2, "Low disk space: %s requires at least %.1f Mb of free disk space\n", s_applicationName.c_str(), 1.0);
@@ -167,7 +180,8 @@ void IKernel::_startReports()
 
 void IKernel::_createGlobalObjects()
 {
-    new CProgress();
+    if (!CProgress::getCurrent())
+        ownProgress = new CProgress(); // becomes the current one
     if (!CTaskManager::getCurrent())
     {
         ownTaskManager = new CTaskManager();
@@ -176,11 +190,20 @@ void IKernel::_createGlobalObjects()
     CNameManager::install();
     CResourceLocation::registerCreator(internName("File"), CFileResourceLocation::create);
     if (!CResourceLocationManager::getInstance())
-        CResourceLocationManager::setInstance(new CResourceLocationManager());
+    {
+        ownResourceLocationManager = new CResourceLocationManager();
+        CResourceLocationManager::setInstance(ownResourceLocationManager);
+    }
     if (!CModuleManager::getCurrent())
-        CModuleManager::setCurrent(new CModuleManager());
+    {
+        ownModuleManager = new CModuleManager();
+        CModuleManager::setCurrent(ownModuleManager);
+    }
     if (!CMainThread::getMainThread())
-        CMainThread::setMainThread(new CMainThread());
+    {
+        ownMainThread = new CMainThread();
+        CMainThread::setMainThread(ownMainThread);
+    }
     permutationImage = createPermutationImage();
     randomNoiseImage = createRandomNoiseImage();
 }
@@ -217,17 +240,13 @@ void IKernel::_destroyGlobalObjects()
     releaseImage(randomNoiseImage);
     CProfiler::destroyLists();
     CFileUtils::destroyAliasArray();
-    // Its destructor clears the current pointer when it still holds it.
-    delete ownTaskManager;
-    ownTaskManager = nullptr;
-    delete CProgress::getCurrent();
-    delete CMainThread::getMainThread();
+    deleteOwn(ownTaskManager);
+    deleteOwn(ownProgress);
+    deleteOwn(ownMainThread);
     CNameManager::uninstall();
     CResourceLocation::unregisterCreators();
-    delete CResourceLocationManager::getInstance();
-    CResourceLocationManager::setInstance(nullptr);
-    delete CModuleManager::getCurrent();
-    CModuleManager::setCurrent(nullptr);
+    deleteOwn(ownResourceLocationManager);
+    deleteOwn(ownModuleManager);
     clearNameDictionary();
 }
 

@@ -3,11 +3,16 @@
 #include "Engine/IKernel/CException.h"
 #include "Engine/IKernel/KernelTestSupport.h"
 #include "Engine/IKernel/Patterns/CNameManager.h"
+#include "Engine/IKernel/Resources/CProgress.h"
+#include "Engine/IKernel/Resources/CResourceLocationManager.h"
 #include "Engine/IKernel/System/CMainThread.h"
+#include "Engine/IKernel/System/CModuleManager.h"
 #include "Engine/IKernel/System/CTaskManager.h"
 #include "Engine/IKernel/System/CTimer.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using namespace Tavrin::Engine;
 using namespace TavrinTest;
@@ -76,6 +81,15 @@ TEST(IKernelInstall, LogHoldsTheStartUpChecksInOrderAndEveryLineIsPrefixed)
         ASSERT_GE(found, 0) << "missing, or out of order: " << pattern;
         at = found + 1;
     }
+    // The working directory as the system spells it, ending at most with the
+    // system's own separator.
+    std::smatch directory;
+    const std::string line = lines[static_cast<size_t>(findLine(lines, prefix + std::string("Working directory is '.+'")))];
+    ASSERT_TRUE(std::regex_search(line, directory, std::regex("'(.+)'")));
+    std::string logged = directory[1].str();
+    if (logged.size() > 1 && logged.back() == static_cast<char>(std::filesystem::path::preferred_separator))
+        logged.pop_back();
+    EXPECT_EQ(logged, std::filesystem::current_path().string());
     // Past the header, every line comes through the log and has its prefix.
     int first = findLine(lines, prefix + std::string("Installing IKernel"));
     for (size_t i = static_cast<size_t>(first); i < lines.size(); ++i)
@@ -133,18 +147,55 @@ TEST(IKernelInstall, ProductInstallMeasuresTheProcessorSpeed)
     EXPECT_GT(std::stoi(speed[1].str()), 0);
 }
 
-TEST(IKernelInstall, TaskManagerSetByTheProgramIsNeitherReplacedNorDeleted)
+// A global object that a program sets before the install, as the test sees it.
+struct SProgramObject
 {
-    CKernelFactsGuard facts;
-    CTaskManager* program = new CTaskManager();
-    CTaskManager::setCurrent(program);
-    IKernel::install();
-    EXPECT_EQ(CTaskManager::getCurrent(), program);
-    IKernel::uninstall();
-    // Still alive and current: deleting it here would be the second delete.
-    EXPECT_EQ(CTaskManager::getCurrent(), program);
-    delete program;
-    EXPECT_EQ(CTaskManager::getCurrent(), nullptr);
+    const char* name;
+    std::function<void*()> make; // makes the program's own and sets it current
+    std::function<void*()> current;
+    std::function<void(void*)> destroy;
+};
+
+template <typename T>
+SProgramObject programObject(const char* name, T* (*current)(), void (*setCurrent)(T*))
+{
+    return {name,
+            [=] {
+                T* own = new T();
+                if (setCurrent) // else its constructor makes it current
+                    setCurrent(own);
+                return static_cast<void*>(own);
+            },
+            [=] { return static_cast<void*>(current()); }, [](void* own) { delete static_cast<T*>(own); }};
+}
+
+// The install makes none of its own (under ASan one it made would leak) and
+// the uninstall leaves the program's alone (deleting it would be the second delete).
+TEST(IKernelInstall, GlobalObjectsSetByTheProgramAreNeitherReplacedNorDeleted)
+{
+    const SProgramObject objects[] = {
+        programObject("CTaskManager", &CTaskManager::getCurrent, &CTaskManager::setCurrent),
+        programObject<CProgress>("CProgress", &CProgress::getCurrent, nullptr),
+        programObject("CMainThread", &CMainThread::getMainThread, &CMainThread::setMainThread),
+        programObject("CModuleManager", &CModuleManager::getCurrent, &CModuleManager::setCurrent),
+        programObject("CResourceLocationManager", &CResourceLocationManager::getInstance,
+                      &CResourceLocationManager::setInstance),
+    };
+    for (const SProgramObject& object : objects)
+    {
+        SCOPED_TRACE(object.name);
+        CKernelFactsGuard facts;
+        void* program = object.make();
+        IKernel::install();
+        EXPECT_EQ(object.current(), program);
+        IKernel::uninstall();
+        // Still alive and current: only then is the program's delete its only one.
+        EXPECT_EQ(object.current(), program);
+        if (object.current() != program)
+            continue;
+        object.destroy(program);
+        EXPECT_EQ(object.current(), nullptr);
+    }
 }
 
 // A program whose own folder is not writable sends its reports elsewhere.

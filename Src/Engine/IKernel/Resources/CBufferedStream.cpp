@@ -28,7 +28,8 @@ CBufferedStream::~CBufferedStream()
 {
     try
     {
-        flush();
+        if (!m_failure.hasFailed())
+            flush();
     }
     catch (...)
     {
@@ -103,6 +104,7 @@ uint64_t CBufferedStream::_readAcross(void* buffer, uint64_t count)
 
 uint64_t CBufferedStream::write(const void* data, uint64_t count)
 {
+    m_failure.raise();
     if (!isWritable() || count == 0)
         return 0;
     const unsigned char* source = static_cast<const unsigned char*>(data);
@@ -136,28 +138,43 @@ uint64_t CBufferedStream::write(const void* data, uint64_t count)
 
 void CBufferedStream::flush()
 {
-    uint64_t wanted = 0;
-    uint64_t taken = 0;
+    m_failure.raise();
     if (isWritable() && m_dirty && m_dirtyEnd > m_dirtyStart)
     {
-        wanted = m_dirtyEnd - m_dirtyStart;
-        if (!m_inner->canSeek())
+        try
         {
-            taken = m_inner->write(m_buffer + m_dirtyStart, wanted);
-            m_inner->flush();
+            _writeDirty();
         }
-        else
+        catch (...)
         {
-            uint64_t position = m_inner->getPosition();
-            m_inner->setPosition(m_bufferOffset + m_dirtyStart);
-            taken = m_inner->write(m_buffer + m_dirtyStart, wanted);
-            m_inner->flush();
-            m_inner->setPosition(position);
+            // The buffer's bytes are gone from the data: what follows would
+            // leave a hole, so nothing more is taken.
+            m_failure.record();
+            throw;
         }
     }
     m_dirty = false;
     m_dirtyStart = 0;
     m_dirtyEnd = 0;
+}
+
+void CBufferedStream::_writeDirty()
+{
+    uint64_t wanted = m_dirtyEnd - m_dirtyStart;
+    uint64_t taken = 0;
+    if (!m_inner->canSeek())
+    {
+        taken = m_inner->write(m_buffer + m_dirtyStart, wanted);
+        m_inner->flush();
+    }
+    else
+    {
+        uint64_t position = m_inner->getPosition();
+        m_inner->setPosition(m_bufferOffset + m_dirtyStart);
+        taken = m_inner->write(m_buffer + m_dirtyStart, wanted);
+        m_inner->flush();
+        m_inner->setPosition(position);
+    }
     // Our writes counted these bytes as written: losing them quietly would
     // turn a failed write (a file that never opened) into a success.
     if (taken < wanted)

@@ -2,6 +2,7 @@
 
 #include "Engine/IKernel/Patterns/CManagedPtr.h"
 #include "Engine/IKernel/Resources/CStream.h"
+#include "Engine/IKernel/Resources/CStreamFailure.h"
 
 #include <cstring>
 
@@ -27,8 +28,11 @@ public:
     uint64_t seek(uint32_t origin, int64_t offset) override;
     bool canSeek() override { return m_inner->canSeek(); }
     bool hasSize() override { return m_inner->hasSize(); }
-    // Writes the changed part of the buffer to the inner stream.
+    // Writes the changed part of the buffer to the inner stream. Once that
+    // failed, this and every later write and close throw the same exception.
     void flush() override;
+    // Flushes: what the buffer still holds must not be lost unseen later.
+    void close() override { flush(); }
 
     uint64_t write(const void* data, uint64_t count) override;
     // Inline for the common case, a read inside the buffer: byte-wise parsers
@@ -53,6 +57,7 @@ private:
     uint64_t _innerPosition();
     void _fill();
     void _advance();
+    void _writeDirty();
 
     CManagedPtr<CStream> m_inner;
     unsigned char* m_buffer;
@@ -63,6 +68,7 @@ private:
     uint64_t m_dirtyEnd;
     uint64_t m_dirtyStart;
     bool m_dirty;
+    CStreamFailure m_failure;
 };
 
 } // namespace Engine

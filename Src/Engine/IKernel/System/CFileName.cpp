@@ -20,9 +20,19 @@ int32_t lastIndexOf(const CString& text, char c)
     return -1;
 }
 
+bool startsWithPair(const CString& path)
+{
+    return path.getLength() > 1 && path[0] == '\\' && path[1] == '\\';
+}
+
 CString unifySeparators(const CString& path)
 {
-    return path.replace("/", "\\").replace("\\\\", "\\");
+    CString unified = path.replace("/", "\\");
+    // A network path keeps the pair that makes it one: \\server\share with
+    // one separator would be a folder on the current drive.
+    bool network = CFileSystem::hasNetworkPaths() && startsWithPair(unified);
+    unified = unified.replace("\\\\", "\\");
+    return network && !startsWithPair(unified) ? "\\" + unified : unified;
 }
 
 } // namespace

@@ -29,6 +29,9 @@ public:
     static CString getExecutablePath();
     // The user's documents folder; false when the system has none to offer.
     static bool getDocumentsFolder(CString& folder);
+    // Whether a path that begins with two separators names a network share
+    // (\\server\share), so that the pair must be kept whole.
+    static bool hasNetworkPaths();
     // The engine writes "\\" as its separator; this is the spelling the system takes.
     static CString toNativePath(const CString& path);
     // A C runtime stream on the file named in the system's spelling; paths of any length.

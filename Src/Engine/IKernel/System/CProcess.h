@@ -34,6 +34,9 @@ public:
     static uint32_t getLogicalProcessorCount();
     // Full path of the executable; empty when the system cannot tell.
     static CString getExecutablePath();
+    // The current directory as the log shows it: the system's own spelling.
+    // Fails like CFileUtils::getCurrentDirectory.
+    static CString getWorkingDirectory();
     // Decimal points in formatted numbers, whatever the user's locale says.
     static void setEnglishNumericLocale();
     static void setEnvironmentVariable(const char* name, const char* value);

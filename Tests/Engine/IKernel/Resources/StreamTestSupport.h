@@ -54,6 +54,29 @@ inline std::vector<unsigned char> drain(CStream& stream, size_t piece)
     }
 }
 
+// Takes nothing from its first `refusals` writes, everything after: a medium
+// that failed for a moment (a full disk, then cleared).
+class CRefusingStream final : public CMemoryStream
+{
+public:
+    using CMemoryStream::write;
+
+    explicit CRefusingStream(uint32_t refusals) : m_refusals(refusals) {}
+
+    uint64_t write(const void* data, uint64_t count) override
+    {
+        if (m_refusals == 0)
+            return CMemoryStream::write(data, count);
+        --m_refusals;
+        return 0;
+    }
+
+private:
+    ~CRefusingStream() override = default;
+
+    uint32_t m_refusals;
+};
+
 inline std::vector<unsigned char> memoryData(CMemoryStream& stream)
 {
     return std::vector<unsigned char>(stream.getData(), stream.getData() + stream.getSize());

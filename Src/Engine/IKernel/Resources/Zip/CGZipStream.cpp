@@ -130,20 +130,24 @@ void CGZipStream::_deflate(int flush)
         result = deflate(m_state, flush);
         uint32_t produced = C_BUFFER_SIZE - m_state->avail_out;
         if (produced && m_inner->write(m_buffer, produced) < produced)
-        {
-            // A gap in the compressed data spoils everything after it: the
-            // stream takes nothing more, and the caller learns of the loss.
-            _end();
             TAVRIN_THROW(CInvalidOperationException, "Compressed data could not be written!\n", C_FILE);
-        }
         // A full buffer may hide more output; anything else ends the call.
     } while (m_state->avail_out == 0 && result == Z_OK);
+}
+
+// A gap in the compressed data spoils everything after it: the stream takes
+// nothing more, and every later call tells the caller of the loss.
+void CGZipStream::_fail()
+{
+    _end();
+    m_failure.record();
 }
 
 uint64_t CGZipStream::write(const void* data, uint64_t count)
 {
     if (m_mode == C_GZIP_DECOMPRESS)
         TAVRIN_THROW_AT(CInternalErrorException, "Invalid compression mode, must be set to C_GZIP_COMPRESS!\n", C_FILE, 270);
+    m_failure.raise();
     if (!data || count == 0)
         return 0;
     if (m_closed)
@@ -152,15 +156,23 @@ uint64_t CGZipStream::write(const void* data, uint64_t count)
         return 0;
     const Bytef* source = static_cast<const Bytef*>(data);
     uint64_t consumed = 0;
-    while (consumed < count)
+    try
     {
-        uInt piece = static_cast<uInt>(count - consumed < 0xFFFFFFFFull ? count - consumed : 0xFFFFFFFFull);
-        m_state->next_in = const_cast<Bytef*>(source + consumed);
-        m_state->avail_in = piece;
-        _deflate(Z_NO_FLUSH);
-        consumed += piece - m_state->avail_in;
-        if (m_state->avail_in != 0)
-            break;
+        while (consumed < count)
+        {
+            uInt piece = static_cast<uInt>(count - consumed < 0xFFFFFFFFull ? count - consumed : 0xFFFFFFFFull);
+            m_state->next_in = const_cast<Bytef*>(source + consumed);
+            m_state->avail_in = piece;
+            _deflate(Z_NO_FLUSH);
+            consumed += piece - m_state->avail_in;
+            if (m_state->avail_in != 0)
+                break;
+        }
+    }
+    catch (...)
+    {
+        _fail();
+        throw;
     }
     m_state->next_in = nullptr;
     m_state->avail_in = 0;
@@ -232,24 +244,33 @@ uint64_t CGZipStream::read(void* buffer, uint64_t count)
     return total;
 }
 
+void CGZipStream::flush()
+{
+    m_failure.raise();
+}
+
 void CGZipStream::close()
 {
+    m_failure.raise();
     if (m_closed)
         TAVRIN_THROW_AT(CInvalidOperationException, "Stream is already closed!\n", C_FILE, 486);
     m_closed = 1;
-    try
+    if (m_live && m_mode == C_GZIP_COMPRESS)
     {
-        if (m_live && m_mode == C_GZIP_COMPRESS)
+        try
         {
             m_state->next_in = nullptr;
             m_state->avail_in = 0;
             _deflate(Z_FINISH);
+            // The trailer may wait in a buffered inner stream: the data is
+            // whole only once it is down.
+            m_inner->flush();
         }
-    }
-    catch (...)
-    {
-        _end();
-        throw;
+        catch (...)
+        {
+            _fail();
+            throw;
+        }
     }
     _end();
 }

@@ -2,6 +2,7 @@
 
 #include "Engine/IKernel/Patterns/CManagedPtr.h"
 #include "Engine/IKernel/Resources/CStream.h"
+#include "Engine/IKernel/Resources/CStreamFailure.h"
 
 struct z_stream_s;
 
@@ -32,7 +33,11 @@ public:
     uint64_t seek(uint32_t origin, int64_t offset) override;
     bool canSeek() override { return false; }
     bool hasSize() override { return false; }
-    // Ends the compressed data (compressing) and frees zlib's state.
+    // Pushes nothing down; reports an earlier failure to write.
+    void flush() override;
+    // Ends the compressed data (compressing), flushes the inner stream and
+    // frees zlib's state. Once a write to the inner stream failed, this and
+    // every later write and flush throw that same exception.
     void close() override;
 
     uint64_t write(const void* data, uint64_t count) override;
@@ -51,6 +56,7 @@ private:
     uint32_t _inflate(unsigned char* target, uint32_t room);
     void _deflate(int flush);
     void _end();
+    void _fail();
 
     z_stream_s* m_state;
     CManagedPtr<CStream> m_inner;
@@ -62,6 +68,7 @@ private:
     bool m_live;
     // Nothing more can be decoded: the data ended, was cut or is damaged.
     bool m_finished;
+    CStreamFailure m_failure;
 };
 
 } // namespace Engine

@@ -169,6 +169,13 @@ bool CFileSystem::getDocumentsFolder(CString& folder)
     return true;
 }
 
+// POSIX leaves a leading "//" to the system; Linux reads it as "/", so the
+// pair folds into one separator like any other.
+bool CFileSystem::hasNetworkPaths()
+{
+    return false;
+}
+
 CString CFileSystem::toNativePath(const CString& path)
 {
     return path.replace("\\", "/");

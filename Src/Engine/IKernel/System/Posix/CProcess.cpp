@@ -1,5 +1,8 @@
 #include "Engine/IKernel/System/CProcess.h"
 
+#include "Engine/IKernel/System/CFileSystem.h"
+#include "Engine/IKernel/System/CFileUtils.h"
+
 #include <climits>
 #include <clocale>
 #include <cstdio>
@@ -46,6 +49,17 @@ CString CProcess::getExecutablePath()
         return CString();
     path[length] = '\0';
     return CString(path);
+}
+
+// The engine's form ends with its own "\\", which names no folder here: the
+// system's answer is shown as it is.
+CString CProcess::getWorkingDirectory()
+{
+    CString directory;
+    if (CFileSystem::readCurrentDirectory(directory) == CFileSystem::C_DIRECTORY_READ)
+        return directory;
+    // Unreadable: fail as the engine's form does.
+    return CFileUtils::getCurrentDirectory();
 }
 
 void CProcess::setEnglishNumericLocale()

@@ -120,6 +120,12 @@ bool CFileSystem::getDocumentsFolder(CString& folder)
     return !folder.isEmpty();
 }
 
+// Both \\server\share\x and //server/share/x name a share on another machine.
+bool CFileSystem::hasNetworkPaths()
+{
+    return true;
+}
+
 CString CFileSystem::toNativePath(const CString& path)
 {
     return path;

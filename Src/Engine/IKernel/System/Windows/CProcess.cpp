@@ -1,5 +1,7 @@
 #include "Engine/IKernel/System/CProcess.h"
 
+#include "Engine/IKernel/System/CFileUtils.h"
+
 #include <windows.h>
 #include <commctrl.h>
 #include <float.h>
@@ -46,6 +48,12 @@ CString CProcess::getExecutablePath()
     if (length == 0 || length >= sizeof(path))
         return CString();
     return CString(path);
+}
+
+// The engine's form is the system's, with the closing "\\" the log has always shown.
+CString CProcess::getWorkingDirectory()
+{
+    return CFileUtils::getCurrentDirectory();
 }
 
 void CProcess::setEnglishNumericLocale()

@@ -196,8 +196,31 @@ TEST(CGZipStream, ModeAndAccessRules)
     expectThrow<CInvalidOperationException>([&] { unzip->read(buffer, 4); }, "Stream is closed!\n", 424, C_FILE);
 }
 
-// A file stream whose open failed takes nothing; a wrapper must not count
-// what it lost as written.
+namespace {
+
+// The line of the CInvalidOperationException that `action` throws with
+// these details; -1 (and a failure) when it throws none.
+template <typename Action>
+int32_t failureLine(Action action, const char* details)
+{
+    try
+    {
+        action();
+        ADD_FAILURE() << "no exception, expected: " << details;
+    }
+    catch (const CInvalidOperationException& exception)
+    {
+        EXPECT_STREQ(exception.getDetails().c_str(), details);
+        return exception.getLine();
+    }
+    return -1;
+}
+
+} // namespace
+
+// An inner stream that refuses data (a file that never opened, a medium that
+// failed once): the wrapper must not count what it lost as written, and once
+// failed it stays failed, so that no later call claims a complete file.
 TEST_F(AliasTest, WrappersReportDataTheirInnerStreamRefused)
 {
     LogCapture quiet;
@@ -205,25 +228,53 @@ TEST_F(AliasTest, WrappersReportDataTheirInnerStreamRefused)
     const std::vector<unsigned char> data = sampleBytes(20000, 5);
     const char* gzipLoss = "Compressed data could not be written!\n";
     const char* bufferLoss = "Buffered data could not be written!\n";
+    enum TChain
+    {
+        C_GZIP,
+        C_GZIP_OVER_BUFFERED,
+        C_BUFFERED
+    };
     struct SCase
     {
-        bool gzip;
-        size_t count; // within one buffer, and past it
+        TChain chain;
+        bool refusesOnce; // else a file that never opened
+        size_t count;     // within one buffer, and past it
         const char* details;
-    } cases[] = {{true, 20000, gzipLoss}, {true, 100, gzipLoss}, {false, 20000, bufferLoss}, {false, 100, bufferLoss}};
+    } cases[] = {
+        {C_GZIP, false, 20000, gzipLoss},
+        {C_GZIP, false, 100, gzipLoss},
+        {C_GZIP, true, 20000, gzipLoss},
+        {C_GZIP, true, 100, gzipLoss},
+        {C_GZIP_OVER_BUFFERED, false, 20000, bufferLoss},
+        {C_GZIP_OVER_BUFFERED, false, 100, bufferLoss},
+        {C_GZIP_OVER_BUFFERED, true, 20000, bufferLoss},
+        {C_GZIP_OVER_BUFFERED, true, 100, bufferLoss},
+        {C_BUFFERED, false, 20000, bufferLoss},
+        {C_BUFFERED, false, 100, bufferLoss},
+        {C_BUFFERED, true, 20000, bufferLoss},
+        {C_BUFFERED, true, 100, bufferLoss},
+    };
     for (const SCase& c : cases)
     {
-        SCOPED_TRACE(std::string(c.gzip ? "gzip " : "buffered ") + std::to_string(c.count));
-        CManagedPtr<CFileStream> file = own(new CFileStream(CStream::C_ACCESS_WRITE, path.c_str()));
+        SCOPED_TRACE(std::to_string(c.chain) + (c.refusesOnce ? " once " : " never opened ") + std::to_string(c.count));
+        CManagedPtr<CStream> inner =
+            c.refusesOnce ? CManagedPtr<CStream>(own(new CRefusingStream(1)))
+                          : CManagedPtr<CStream>(own(new CFileStream(CStream::C_ACCESS_WRITE, path.c_str())));
+        if (c.chain == C_GZIP_OVER_BUFFERED)
+            inner = own(new CBufferedStream(inner.get()));
         CManagedPtr<CStream> wrapper =
-            c.gzip ? CManagedPtr<CStream>(own(new CGZipStream(file.get(), CGZipStream::C_GZIP_COMPRESS)))
-                   : CManagedPtr<CStream>(own(new CBufferedStream(file.get())));
-        expectThrow<CInvalidOperationException>(
+            c.chain == C_BUFFERED ? CManagedPtr<CStream>(own(new CBufferedStream(inner.get())))
+                                  : CManagedPtr<CStream>(own(new CGZipStream(inner.get(), CGZipStream::C_GZIP_COMPRESS)));
+        int32_t line = failureLine(
             [&] {
                 wrapper->write(data.data(), c.count);
-                c.gzip ? wrapper->close() : wrapper->flush();
+                c.chain == C_BUFFERED ? wrapper->flush() : wrapper->close();
             },
             c.details);
+        // The same failure again, whatever comes next.
+        EXPECT_EQ(failureLine([&] { wrapper->write(data.data(), 4); }, c.details), line);
+        EXPECT_EQ(failureLine([&] { wrapper->flush(); }, c.details), line);
+        EXPECT_EQ(failureLine([&] { wrapper->close(); }, c.details), line);
     }
 }
 

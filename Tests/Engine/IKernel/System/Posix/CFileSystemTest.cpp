@@ -1,6 +1,7 @@
 #include "Engine/IKernel/System/CFileSystem.h"
 
 #include "Engine/IKernel/IKernel.h"
+#include "Engine/IKernel/System/CFileName.h"
 #include "Engine/IKernel/System/FileTestSupport.h"
 
 #include <cstdlib>
@@ -109,4 +110,13 @@ TEST_F(DocumentsFolderTest, UserAliasFollowsTheDocumentsFolder)
     EXPECT_STREQ(CFileUtils::resolveAliases("$User").c_str(), (temp + IKernel::getApplicationName() + "/User").c_str());
     EXPECT_TRUE(CFileUtils::exists("$User"));
     CFileUtils::destroyAliasArray();
+}
+
+// Linux reads a leading "//" as "/": the pair is no network share here.
+using FileTestSupport::AliasTest;
+
+TEST_F(AliasTest, LeadingPairOfSeparatorsIsOneSeparator)
+{
+    EXPECT_STREQ(CFileName("//tmp//x.txt").getFullPath().c_str(), "\\tmp\\x.txt");
+    EXPECT_STREQ(CFileName::toNativeFullPath("//tmp/x.txt").c_str(), "/tmp/x.txt");
 }
