@@ -1,0 +1,208 @@
+// Launches a program and times it from the launch to the MapNotify of its
+// first top-level window, read from the X server's own event stream (the root
+// window's SubstructureNotify): no polling process stands between the two.
+//
+//   startup_map_watch [--memory IDLE_MS] [--timeout MS] -- PROGRAM ARGS...
+//
+// Prints one line: "map_ms=<ms> pid=<pid> window=0x<id>", with --memory
+// "rss_kb=<kb> private_kb=<kb> software_gl=<no|library>" read IDLE_MS after the
+// map from /proc/PID, and last "title=<title>". The program is then ended
+// (SIGTERM, SIGKILL if it lingers). Exit status 1 when no window came.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+struct _SOptions
+{
+    long memoryIdleMs = -1;
+    long timeoutMs = 10000;
+    char** command = nullptr;
+};
+
+double nowMs()
+{
+    timespec time;
+    clock_gettime(CLOCK_MONOTONIC, &time);
+    return time.tv_sec * 1000.0 + time.tv_nsec / 1e6;
+}
+
+bool parseOptions(int count, char** arguments, _SOptions& options)
+{
+    for (int i = 1; i < count; ++i)
+    {
+        if (strcmp(arguments[i], "--") == 0 && i + 1 < count)
+        {
+            options.command = arguments + i + 1;
+            return true;
+        }
+        if (i + 1 >= count)
+            return false;
+        if (strcmp(arguments[i], "--memory") == 0)
+            options.memoryIdleMs = atol(arguments[++i]);
+        else if (strcmp(arguments[i], "--timeout") == 0)
+            options.timeoutMs = atol(arguments[++i]);
+        else
+            return false;
+    }
+    return false;
+}
+
+pid_t launch(char** command)
+{
+    pid_t pid = fork();
+    if (pid == 0)
+    {
+        execvp(command[0], command);
+        perror(command[0]);
+        _exit(127);
+    }
+    return pid;
+}
+
+// The first MapNotify of a child of the root, or 0 after the timeout.
+Window waitForMap(Display* display, double deadline)
+{
+    while (nowMs() < deadline)
+    {
+        while (XPending(display))
+        {
+            XEvent event;
+            XNextEvent(display, &event);
+            if (event.type == MapNotify && event.xmap.event == DefaultRootWindow(display))
+                return event.xmap.window;
+        }
+        pollfd descriptor = {ConnectionNumber(display), POLLIN, 0};
+        poll(&descriptor, 1, 5);
+    }
+    return 0;
+}
+
+std::string windowTitle(Display* display, Window window)
+{
+    char* name = nullptr;
+    std::string title = XFetchName(display, window, &name) && name ? name : "";
+    if (name)
+        XFree(name);
+    return title;
+}
+
+long smapsKilobytes(pid_t pid, const char* const* keys)
+{
+    char path[64];
+    snprintf(path, sizeof(path), "/proc/%d/smaps_rollup", static_cast<int>(pid));
+    FILE* file = fopen(path, "r");
+    if (!file)
+        return -1;
+    long total = 0;
+    char line[256];
+    while (fgets(line, sizeof(line), file))
+        for (const char* const* key = keys; *key; ++key)
+            if (strncmp(line, *key, strlen(*key)) == 0)
+                total += atol(line + strlen(*key));
+    fclose(file);
+    return total;
+}
+
+// The first mapped library of a software OpenGL stack, or "".
+std::string softwareGlLibrary(pid_t pid)
+{
+    static const char* const markers[] = {"libLLVM", "libGL", "libEGL", "libgallium", "_dri.so", "swrast",
+                                          "libglapi", "mesa"};
+    char path[64];
+    snprintf(path, sizeof(path), "/proc/%d/maps", static_cast<int>(pid));
+    FILE* file = fopen(path, "r");
+    if (!file)
+        return "";
+    std::string found;
+    char line[1024];
+    while (found.empty() && fgets(line, sizeof(line), file))
+    {
+        const char* slash = strrchr(line, '/');
+        for (const char* marker : markers)
+            if (slash && strstr(slash, marker))
+            {
+                found = slash + 1;
+                found.erase(found.find_last_not_of("\n") + 1);
+                break;
+            }
+    }
+    fclose(file);
+    return found;
+}
+
+void reportMemory(pid_t pid, long idleMs)
+{
+    usleep(static_cast<useconds_t>(idleMs) * 1000);
+    static const char* const rss[] = {"Rss:", nullptr};
+    static const char* const priv[] = {"Private_Clean:", "Private_Dirty:", nullptr};
+    std::string library = softwareGlLibrary(pid);
+    printf(" rss_kb=%ld private_kb=%ld software_gl=%s", smapsKilobytes(pid, rss), smapsKilobytes(pid, priv),
+           library.empty() ? "no" : library.c_str());
+}
+
+void endProgram(pid_t pid)
+{
+    kill(pid, SIGTERM);
+    for (int i = 0; i < 200; ++i)
+    {
+        if (waitpid(pid, nullptr, WNOHANG) == pid)
+            return;
+        usleep(10000);
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+}
+
+} // namespace
+
+int main(int count, char** arguments)
+{
+    _SOptions options;
+    if (!parseOptions(count, arguments, options))
+    {
+        fputs("usage: startup_map_watch [--memory IDLE_MS] [--timeout MS] -- PROGRAM ARGS...\n", stderr);
+        return 2;
+    }
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+    {
+        fputs("startup_map_watch: cannot open the display\n", stderr);
+        return 2;
+    }
+    XSelectInput(display, DefaultRootWindow(display), SubstructureNotifyMask);
+    XSync(display, False);
+
+    double start = nowMs();
+    pid_t pid = launch(options.command);
+    Window window = waitForMap(display, start + options.timeoutMs);
+    double mapped = nowMs();
+    int status = 0;
+    if (window)
+    {
+        printf("map_ms=%.1f pid=%d window=0x%lx", mapped - start, static_cast<int>(pid), window);
+        if (options.memoryIdleMs >= 0)
+            reportMemory(pid, options.memoryIdleMs);
+        printf(" title=%s\n", windowTitle(display, window).c_str());
+    }
+    else
+    {
+        printf("map_ms=none pid=%d\n", static_cast<int>(pid));
+        status = 1;
+    }
+    fflush(stdout);
+    endProgram(pid);
+    XCloseDisplay(display);
+    return status;
+}
