@@ -53,6 +53,10 @@ int main(int argumentCount, char** arguments)
     default:
         break;
     }
+    // Nothing here draws with OpenGL: without this, the first GTK program of
+    // an X session probes it for its visuals and maps a software OpenGL stack
+    // (about 50 MB). A user's own GDK_GL setting stays.
+    g_setenv("GDK_GL", "disable", FALSE);
     // Before any module: without a display there is nothing to report.
     if (!gtk_init_check(nullptr, nullptr))
     {
