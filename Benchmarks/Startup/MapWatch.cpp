@@ -4,7 +4,8 @@
 //
 //   startup_map_watch [--memory IDLE_MS] [--timeout MS] -- PROGRAM ARGS...
 //
-// Prints one line: "map_ms=<ms> pid=<pid> window=0x<id>", with --memory
+// Prints one line: "map_ms=<ms> cpu_ms=<ms> pid=<pid> window=0x<id>" (cpu_ms:
+// the processor time the program used up to the map, all its threads), with --memory
 // "rss_kb=<kb> private_kb=<kb> software_gl=<no|library>" read IDLE_MS after the
 // map from /proc/PID, and last "title=<title>". The program is then ended
 // (SIGTERM, SIGKILL if it lingers). Exit status 1 when no window came.
@@ -87,6 +88,16 @@ Window waitForMap(Display* display, double deadline)
         poll(&descriptor, 1, 5);
     }
     return 0;
+}
+
+// Processor time of the whole process so far, threads that ended included.
+double processorMs(pid_t pid)
+{
+    clockid_t clock;
+    timespec used;
+    if (clock_getcpuclockid(pid, &clock) != 0 || clock_gettime(clock, &used) != 0)
+        return -1;
+    return used.tv_sec * 1000.0 + used.tv_nsec / 1e6;
 }
 
 std::string windowTitle(Display* display, Window window)
@@ -188,10 +199,12 @@ int main(int count, char** arguments)
     pid_t pid = launch(options.command);
     Window window = waitForMap(display, start + options.timeoutMs);
     double mapped = nowMs();
+    double processor = window ? processorMs(pid) : -1;
     int status = 0;
     if (window)
     {
-        printf("map_ms=%.1f pid=%d window=0x%lx", mapped - start, static_cast<int>(pid), window);
+        printf("map_ms=%.1f cpu_ms=%.1f pid=%d window=0x%lx", mapped - start, processor, static_cast<int>(pid),
+               window);
         if (options.memoryIdleMs >= 0)
             reportMemory(pid, options.memoryIdleMs);
         printf(" title=%s\n", windowTitle(display, window).c_str());

@@ -2,13 +2,15 @@
 # Start-up benchmark: launch to window of `keyscout --once`, of the dialog and
 # of xev (the plainest X client that maps a window), in alternating rounds on
 # a private Xvfb; each timed from the launch to the window's MapNotify by
-# startup_map_watch. Prints the medians, the ratios to xev, and the resident
+# startup_map_watch. Prints the medians, the ratios to xev, the processor time
+# each used up to its map (steadier than the wall time on a busy machine), and the resident
 # and private memory of the idle windows with any software-GL library mapped.
 # A measurement, not a test: it fails only when a program maps no window.
 #
 #   Benchmarks/Startup/startup-benchmark.sh [ROUNDS] [--wine]
 #
 # --wine also times the Windows program under Wine (build/windows).
+# KEYSCOUT=/path/to/keyscout times another build of the program.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -23,11 +25,11 @@ for argument in "$@"; do
 done
 
 build=$root/build/native
-if [ ! -x "$build/Benchmarks/startup_map_watch" ] || [ ! -x "$build/Src/Tools/Keyscout/keyscout" ]; then
+if [ ! -x "$build/Benchmarks/startup_map_watch" ] || { [ -z "${KEYSCOUT:-}" ] && [ ! -x "$build/Src/Tools/Keyscout/keyscout" ]; }; then
   (cd "$root" && cmake --preset native >/dev/null && cmake --build --preset native --target keyscout startup_map_watch >/dev/null)
 fi
 watch=$build/Benchmarks/startup_map_watch
-keyscout=$build/Src/Tools/Keyscout/keyscout
+keyscout=${KEYSCOUT:-$build/Src/Tools/Keyscout/keyscout}
 
 work=$(mktemp -d)
 xvfb_pid=
@@ -73,6 +75,7 @@ measure() {
     return 1
   }
   sed -n 's/^map_ms=\([0-9.]*\) .*/\1/p' <<<"$line" >>"$work/$name.times"
+  sed -n 's/.* cpu_ms=\([0-9.]*\) .*/\1/p' <<<"$line" >>"$work/$name.cpu"
   [ "$2" = last ] && echo "$line" >"$work/$name.memory"
   return 0
 }
@@ -94,6 +97,12 @@ for name in "${names[@]}"; do
   value=$(median "$work/$name.times")
   awk -v l="${label[$name]}" -v v="$value" -v x="$xev_median" -v all="$(sort -n "$work/$name.times" | tr '\n' ' ')" \
     'BEGIN {printf "  %-20s %8.1f ms  %6.1fx xev   [%s]\n", l, v, v / x, all}'
+done
+echo "Processor time used up to the map (all threads), median; less upset by a busy machine:"
+cpu_median=$(median "$work/xev.cpu")
+for name in "${names[@]}"; do
+  value=$(median "$work/$name.cpu")
+  awk -v l="${label[$name]}" -v v="$value" -v x="$cpu_median" 'BEGIN {printf "  %-20s %8.1f ms  %6.1fx xev\n", l, v, v / x}'
 done
 echo "Idle memory, 1 s after the map (last round):"
 for name in "${names[@]}"; do
