@@ -20,7 +20,7 @@ class CCpuClock
 {
 public:
     // The shortest interval a measure spans.
-    static const uint32_t C_MEASURE_MILLISECONDS = 20;
+    static constexpr uint32_t C_MEASURE_MILLISECONDS = 20;
 
     // The two counters read back to back (the tightest of a few tries).
     static SCpuClockSample sample();
