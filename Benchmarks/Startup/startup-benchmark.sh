@@ -10,7 +10,9 @@
 #   Benchmarks/Startup/startup-benchmark.sh [ROUNDS] [--wine]
 #
 # --wine also times the Windows program under Wine (build/windows).
-# KEYSCOUT=/path/to/keyscout times another build of the program.
+# KEYSCOUT=/path/to/keyscout times another build of the program;
+# KEYSCOUT_BASELINE=/path/to/keyscout times one more build in the same rounds
+# (for a before/after comparison side by side).
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -49,6 +51,13 @@ export XDG_STATE_HOME=$work/state
 names=(xev once dialog)
 declare -A label=([xev]="xev" [once]="keyscout --once" [dialog]="keyscout (dialog)" [wine]="keyscout.exe (Wine)")
 declare -A command=([xev]="xev" [once]="$keyscout --once" [dialog]="$keyscout")
+if [ -n "${KEYSCOUT_BASELINE:-}" ]; then
+  label[base_once]="baseline --once"
+  label[base_dialog]="baseline (dialog)"
+  command[base_once]="$KEYSCOUT_BASELINE --once"
+  command[base_dialog]="$KEYSCOUT_BASELINE"
+  names+=(base_once base_dialog)
+fi
 if [ "$wine" = 1 ]; then
   # shellcheck source=/dev/null
   source "$root/Scripts/wine-env.sh"
