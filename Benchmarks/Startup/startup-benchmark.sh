@@ -62,6 +62,7 @@ if [ "$wine" = 1 ]; then
   # shellcheck source=/dev/null
   source "$root/Scripts/wine-env.sh"
   export WINEPREFIX=$root/build/windows/wineprefix-gui WINEDEBUG=-all
+  tavrin_wine_prefix
   command[wine]="$WINE64 $root/build/windows/Src/Tools/Keyscout/keyscout.exe"
   names+=(wine)
   # Starts the wine server once, as a user's desktop session would have it.
