@@ -40,7 +40,11 @@ uint32_t CCpuClock::rawMhzBetween(const SCpuClockSample& start, const SCpuClockS
     if (end.counter <= start.counter)
         return 0;
     double seconds = static_cast<double>(end.counter - start.counter) / static_cast<double>(CTimer::getCounterFrequency());
-    return static_cast<uint32_t>(static_cast<double>(end.cycles - start.cycles) / (seconds * 1e6));
+    double mhz = static_cast<double>(end.cycles - start.cycles) / (seconds * 1e6);
+    // Clocks are often whole MHz; a jitter of a few parts per million below
+    // must not truncate 2300 to 2299 (the half-second measure overshoots its
+    // interval slightly, so it never did).
+    return static_cast<uint32_t>(mhz + 0.001);
 }
 
 uint32_t CCpuClock::measureRawMhzSince(const SCpuClockSample& start, uint32_t milliseconds)
