@@ -2,7 +2,10 @@
 // first top-level window, read from the X server's own event stream (the root
 // window's SubstructureNotify): no polling process stands between the two.
 //
-//   startup_map_watch [--memory IDLE_MS] [--timeout MS] -- PROGRAM ARGS...
+//   startup_map_watch [--memory IDLE_MS] [--timeout MS] [--title TEXT] -- PROGRAM ARGS...
+//
+// --title waits for a window whose name holds TEXT (Wine maps helper windows
+// of its own first).
 //
 // Prints one line: "map_ms=<ms> cpu_ms=<ms> pid=<pid> window=0x<id>" (cpu_ms:
 // the processor time the program used up to the map, all its threads), with --memory
@@ -12,6 +15,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -29,6 +33,7 @@ struct _SOptions
 {
     long memoryIdleMs = -1;
     long timeoutMs = 10000;
+    const char* title = nullptr;
     char** command = nullptr;
 };
 
@@ -54,6 +59,8 @@ bool parseOptions(int count, char** arguments, _SOptions& options)
             options.memoryIdleMs = atol(arguments[++i]);
         else if (strcmp(arguments[i], "--timeout") == 0)
             options.timeoutMs = atol(arguments[++i]);
+        else if (strcmp(arguments[i], "--title") == 0)
+            options.title = arguments[++i];
         else
             return false;
     }
@@ -65,6 +72,11 @@ pid_t launch(char** command)
     pid_t pid = fork();
     if (pid == 0)
     {
+        // Its output is not ours to read: a pipe held open by a program that
+        // outlives this watcher would keep its reader waiting.
+        int null = open("/dev/null", O_WRONLY);
+        dup2(null, STDOUT_FILENO);
+        dup2(null, STDERR_FILENO);
         execvp(command[0], command);
         perror(command[0]);
         _exit(127);
@@ -72,8 +84,38 @@ pid_t launch(char** command)
     return pid;
 }
 
-// The first MapNotify of a child of the root, or 0 after the timeout.
-Window waitForMap(Display* display, double deadline)
+// WM_NAME, else the UTF-8 _NET_WM_NAME; "" for a window already gone.
+std::string windowTitle(Display* display, Window window)
+{
+    char* name = nullptr;
+    std::string title = XFetchName(display, window, &name) && name ? name : "";
+    if (name)
+        XFree(name);
+    if (!title.empty())
+        return title;
+    Atom type;
+    int format;
+    unsigned long count, after;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_NAME", False), 0, 1024, False,
+                           XInternAtom(display, "UTF8_STRING", False), &type, &format, &count, &after,
+                           &data) == Success && data)
+    {
+        title.assign(reinterpret_cast<char*>(data), count);
+        XFree(data);
+    }
+    return title;
+}
+
+// Windows vanish between their map and our question: not an error here.
+int ignoreError(Display*, XErrorEvent*)
+{
+    return 0;
+}
+
+// The first MapNotify of a child of the root (named with `title` when
+// given), or 0 after the timeout.
+Window waitForMap(Display* display, double deadline, const char* title)
 {
     while (nowMs() < deadline)
     {
@@ -81,7 +123,8 @@ Window waitForMap(Display* display, double deadline)
         {
             XEvent event;
             XNextEvent(display, &event);
-            if (event.type == MapNotify && event.xmap.event == DefaultRootWindow(display))
+            if (event.type == MapNotify && event.xmap.event == DefaultRootWindow(display) &&
+                (!title || windowTitle(display, event.xmap.window).find(title) != std::string::npos))
                 return event.xmap.window;
         }
         pollfd descriptor = {ConnectionNumber(display), POLLIN, 0};
@@ -100,14 +143,6 @@ double processorMs(pid_t pid)
     return used.tv_sec * 1000.0 + used.tv_nsec / 1e6;
 }
 
-std::string windowTitle(Display* display, Window window)
-{
-    char* name = nullptr;
-    std::string title = XFetchName(display, window, &name) && name ? name : "";
-    if (name)
-        XFree(name);
-    return title;
-}
 
 long smapsKilobytes(pid_t pid, const char* const* keys)
 {
@@ -183,7 +218,7 @@ int main(int count, char** arguments)
     _SOptions options;
     if (!parseOptions(count, arguments, options))
     {
-        fputs("usage: startup_map_watch [--memory IDLE_MS] [--timeout MS] -- PROGRAM ARGS...\n", stderr);
+        fputs("usage: startup_map_watch [--memory IDLE_MS] [--timeout MS] [--title TEXT] -- PROGRAM ARGS...\n", stderr);
         return 2;
     }
     Display* display = XOpenDisplay(nullptr);
@@ -192,12 +227,13 @@ int main(int count, char** arguments)
         fputs("startup_map_watch: cannot open the display\n", stderr);
         return 2;
     }
+    XSetErrorHandler(ignoreError);
     XSelectInput(display, DefaultRootWindow(display), SubstructureNotifyMask);
     XSync(display, False);
 
     double start = nowMs();
     pid_t pid = launch(options.command);
-    Window window = waitForMap(display, start + options.timeoutMs);
+    Window window = waitForMap(display, start + options.timeoutMs, options.title);
     double mapped = nowMs();
     double processor = window ? processorMs(pid) : -1;
     int status = 0;

@@ -51,6 +51,7 @@ export XDG_STATE_HOME=$work/state
 names=(xev once dialog)
 declare -A label=([xev]="xev" [once]="keyscout --once" [dialog]="keyscout (dialog)" [wine]="keyscout.exe (Wine)")
 declare -A command=([xev]="xev" [once]="$keyscout --once" [dialog]="$keyscout")
+declare -A title=()
 if [ -n "${KEYSCOUT_BASELINE:-}" ]; then
   label[base_once]="baseline --once"
   label[base_dialog]="baseline (dialog)"
@@ -64,9 +65,10 @@ if [ "$wine" = 1 ]; then
   export WINEPREFIX=$root/build/windows/wineprefix-gui WINEDEBUG=-all
   tavrin_wine_prefix
   command[wine]="$WINE64 $root/build/windows/Src/Tools/Keyscout/keyscout.exe"
+  title[wine]="Tavrin Engine Input detector"
   names+=(wine)
   # Starts the wine server once, as a user's desktop session would have it.
-  $watch --timeout 60000 -- ${command[wine]} >/dev/null || true
+  $watch --timeout 60000 --title "${title[wine]}" -- ${command[wine]} >/dev/null || true
 fi
 
 # One launch: its map time in ms goes to $work/NAME.times; the last round
@@ -74,6 +76,7 @@ fi
 measure() {
   local name=$1 memory=()
   [ "$2" = last ] && memory=(--memory 1000)
+  [ -n "${title[$name]:-}" ] && memory+=(--title "${title[$name]}")
   local line
   # GTK caches its OpenGL visuals in this root property; without it (the
   # first GTK program of a session) GTK probes OpenGL. Each launch is timed
