@@ -8,7 +8,7 @@ packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev
   libsdl2-dev libgtk-3-dev dpkg-dev libxtst-dev
   lintian appstream librsvg2-bin
-  wine64 xvfb xauth xdotool xautomation xclip x11-apps imagemagick gzip
+  wine64 xvfb xauth xdotool xautomation xclip x11-apps x11-utils imagemagick gzip
 )
 
 missing=()

@@ -138,9 +138,10 @@ TEST(IKernelInstall, ProductInstallMeasuresTheProcessorSpeed)
     IKernel::uninstall();
     double seconds = CTimer::secondsBetween(start, CTimer::readCounter());
     IKernel::setTestMode(true);
-    // Against the floor of the 0.5 s speed measurement plus the 0.05 s benchmark.
+    // Against the floor of the 0.05 s benchmark (the clock figure is measured
+    // once per process, from before main).
     RecordProperty("InstallUninstallSeconds", std::to_string(seconds));
-    printf("Kernel install and uninstall: %.3f s, %.2f of the 0.55 s floor\n", seconds, seconds / 0.55);
+    printf("Kernel install and uninstall: %.3f s, %.2f of the 0.05 s floor\n", seconds, seconds / 0.05);
     std::string header = readText(installedLogPath());
     std::smatch speed;
     ASSERT_TRUE(std::regex_search(header, speed, std::regex(R"(CPU\(s\) speed: (\d+) Mhz)")));

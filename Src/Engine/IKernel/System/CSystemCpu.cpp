@@ -1,10 +1,10 @@
 #include "Engine/IKernel/System/CSystem.h"
 
+#include "Engine/IKernel/System/CCpuClock.h"
 #include "Engine/IKernel/System/CTimer.h"
 
 #include <cpuid.h>
 #include <cstring>
-#include <x86intrin.h>
 
 namespace Tavrin {
 namespace Engine {
@@ -203,8 +203,6 @@ void CSystem::identifyCpu(SCpuInfo& info, bool measureSpeed)
     if (info.identified)
         return;
     info.identified = 1;
-    uint64_t startCycles = __rdtsc();
-    uint64_t startCounter = CTimer::readCounter();
     uint64_t frequency = CTimer::getCounterFrequency();
 
     _SCpuidRegisters leaf0 = cpuid(0);
@@ -216,16 +214,9 @@ void CSystem::identifyCpu(SCpuInfo& info, bool measureSpeed)
     identifyVendorSpecific(info);
     info.counterFrequency = static_cast<float>(frequency);
 
-    info.speed = 0;
-    if (measureSpeed)
-    {
-        uint64_t elapsedMs = 0;
-        do
-            elapsedMs = (CTimer::readCounter() - startCounter) * 1000 / frequency;
-        while (elapsedMs < 500);
-        uint64_t cycles = __rdtsc() - startCycles;
-        info.speed = roundCpuSpeed(static_cast<uint32_t>(cycles / (elapsedMs * 1000)));
-    }
+    // The clock is measured once per process (briefly, or while start-up
+    // goes on); every later log header and crash report reuses it.
+    info.speed = measureSpeed ? roundCpuSpeed(CCpuClock::getProcessRawMhz()) : 0;
     info.secondsPerCycle = 1.0f / (static_cast<float>(info.speed) * 1e6f);
 }
 

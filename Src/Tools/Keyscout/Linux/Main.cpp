@@ -53,13 +53,24 @@ int main(int argumentCount, char** arguments)
     default:
         break;
     }
+    // Nothing here draws with OpenGL: without this, the first GTK program of
+    // an X session probes it for its visuals and maps a software OpenGL stack
+    // (about 50 MB). A user's own GDK_GL setting stays.
+    g_setenv("GDK_GL", "disable", FALSE);
     // Before any module: without a display there is nothing to report.
-    if (!gtk_init_check(nullptr, nullptr))
+    // --once shows no GTK window: opening the display (GDK alone) checks it
+    // without GTK's modules and accessibility bridge.
+    bool once = commandLine.getMode() == CCommandLine::C_MODE_ONCE;
+    if (!(once ? gdk_init_check(nullptr, nullptr) : gtk_init_check(nullptr, nullptr)))
     {
         fputs("Keyscout needs a graphical display (X11 or Wayland), and none could be opened: check DISPLAY or WAYLAND_DISPLAY.\n", stderr);
         return C_EXIT_USAGE;
     }
     chooseReportFolder();
+    // The font map starts fontconfig's set-up (configuration and caches, tens
+    // of ms) in a thread of its own: begun here it overlaps the modules' install.
+    if (!once)
+        pango_cairo_font_map_get_default();
 
     IKernel::install();
     IInput::install();
