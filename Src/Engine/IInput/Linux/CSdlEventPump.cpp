@@ -76,7 +76,32 @@ void CSdlEventPump::pump()
 {
     if (SDL_WasInit(SDL_INIT_EVENTS) == 0)
         return;
+    // Under X11 each read costs a flush and several system calls; the input
+    // update of this pass read a moment ago.
+    if (m_passRead)
+        m_passRead = false;
+    else
+        _readPlatform();
+    _routeQueued();
+}
+
+void CSdlEventPump::beginPass()
+{
+    if (SDL_WasInit(SDL_INIT_EVENTS) == 0)
+        return;
+    _readPlatform();
+    _routeQueued();
+    m_passRead = true;
+}
+
+void CSdlEventPump::_readPlatform()
+{
     SDL_PumpEvents();
+    ++m_platformReads;
+}
+
+void CSdlEventPump::_routeQueued()
+{
     dropJoystickEvents();
     SDL_Event events[32];
     int count;
