@@ -10,7 +10,7 @@ namespace Engine {
 
 CSdlMouse::CSdlMouse(void* window, uint32_t foregroundOnly)
     : CMouse(window, foregroundOnly), m_pendingX(0), m_pendingY(0), m_pendingWheel(0.0f), m_active(true),
-      m_holdsPointer(false), m_pointerRefused(false)
+      m_holdsPointer(false), m_pointerRefused(false), m_pointerX(0), m_pointerY(0)
 {
     CSdlEventPump::get().addMouse(this);
 }
@@ -56,11 +56,14 @@ void CSdlMouse::onSdlEvent(const SDL_Event& event)
 }
 
 // NOTE: SDL's relative mode is process-wide; it grabs the pointer into the
-// focused window and hides the cursor, and gives both back when switched off.
+// focused window and hides the cursor, and gives both back when switched off,
+// the pointer inside the window. It goes back to where the user left it.
 void CSdlMouse::_holdPointer(bool hold)
 {
     if (hold == m_holdsPointer || (hold && m_pointerRefused) || SDL_WasInit(SDL_INIT_VIDEO) == 0)
         return;
+    if (hold)
+        SDL_GetGlobalMouseState(&m_pointerX, &m_pointerY);
     if (SDL_SetRelativeMouseMode(hold ? SDL_TRUE : SDL_FALSE) != 0)
     {
         // Without it the mouse still reads motion over its window.
@@ -69,6 +72,9 @@ void CSdlMouse::_holdPointer(bool hold)
         m_holdsPointer = false;
         return;
     }
+    // Wayland does not let programs move the pointer; it stays where it was.
+    if (!hold)
+        SDL_WarpMouseGlobal(m_pointerX, m_pointerY);
     m_holdsPointer = hold;
     // Motion queued before is pointer motion, not the device's.
     _clearPending();

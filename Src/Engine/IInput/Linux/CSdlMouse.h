@@ -20,7 +20,7 @@ class CSdlMouse : public CMouse, public CSdlEventSink
 public:
     // window is the SDL_Window the mouse is bound to.
     CSdlMouse(void* window, uint32_t foregroundOnly);
-    // Gives the pointer back, shown, if the mouse held it.
+    // Gives the pointer back, shown and where it was, if the mouse held it.
     ~CSdlMouse() override;
 
     void update(float dt) override;
@@ -41,6 +41,9 @@ private:
     bool m_active;
     bool m_holdsPointer;
     bool m_pointerRefused;
+    // Where the pointer was when the mouse took it, on the desktop.
+    int m_pointerX;
+    int m_pointerY;
 };
 
 } // namespace Engine
