@@ -36,6 +36,10 @@ uint32_t windowIdOf(const SDL_Event& event)
 const uint32_t C_FIRST_JOYSTICK_EVENT = SDL_JOYAXISMOTION;
 const uint32_t C_LAST_JOYSTICK_EVENT = SDL_FINGERDOWN - 1;
 
+// NOTE: SDL's X11 backend applies a focus change 200 ms after it arrives,
+// during a later read; a read at least this often keeps that delay small.
+const uint64_t C_QUIET_READ_MS = 50;
+
 } // namespace
 
 CSdlEventPump& CSdlEventPump::get()
@@ -48,6 +52,8 @@ void CSdlEventPump::addWindow(uint32_t windowId, CSdlEventSink* sink)
 {
     removeWindow(windowId);
     m_windows.add(_SWindowSink{windowId, sink});
+    if (!m_x11.isAttached())
+        m_x11.attach(windowId);
 }
 
 void CSdlEventPump::removeWindow(uint32_t windowId)
@@ -56,6 +62,9 @@ void CSdlEventPump::removeWindow(uint32_t windowId)
         if (m_windows[i].windowId == windowId)
         {
             m_windows.removeAt(i);
+            // The connection may close with the last window's video subsystem.
+            if (m_windows.getCount() == 0)
+                m_x11.detach();
             return;
         }
 }
@@ -96,6 +105,12 @@ void CSdlEventPump::beginPass()
 
 void CSdlEventPump::_readPlatform()
 {
+    // Under X11 an SDL read costs a flush and three system calls even when
+    // nothing came; asking the connection costs one.
+    uint64_t now = SDL_GetTicks64();
+    if (m_x11.isAttached() && now - m_lastRead < C_QUIET_READ_MS && !m_x11.hasInput())
+        return;
+    m_lastRead = now;
     SDL_PumpEvents();
     ++m_platformReads;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Engine/IInput/Linux/CSdlEventSink.h"
+#include "Engine/IInput/Linux/CSdlX11Connection.h"
 #include "Engine/IKernel/Types/CArray.h"
 
 #include <cstdint>
@@ -36,7 +37,8 @@ public:
     // Drops queued joystick and game-controller events.
     void dropJoystickEvents();
 
-    // How often the platform was read (SDL_PumpEvents): one per poll pass.
+    // How often the platform was read (SDL_PumpEvents): at most once per
+    // poll pass; on X11 only when the server sent something, or a while ago.
     uint64_t getPlatformReads() const { return m_platformReads; }
 
 private:
@@ -53,6 +55,8 @@ private:
     };
     CArray<_SWindowSink> m_windows;
     CArray<CSdlEventSink*> m_mice;
+    CSdlX11Connection m_x11;
+    uint64_t m_lastRead = 0;
     uint64_t m_platformReads = 0;
     bool m_passRead = false;
 };
