@@ -23,8 +23,8 @@ CSdlMouse::~CSdlMouse()
 
 void CSdlMouse::update(float)
 {
-    bool focused = m_window && SDL_GetKeyboardFocus() == static_cast<SDL_Window*>(m_window);
-    _holdPointer(focused);
+    bool focused = SDL_GetKeyboardFocus() == static_cast<SDL_Window*>(m_window);
+    _holdPointer(focused && m_window);
     // Motion seen while another window had the focus is not this window's.
     m_active = !m_foregroundOnly || focused;
     if (!m_active)
