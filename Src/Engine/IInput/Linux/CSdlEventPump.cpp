@@ -37,7 +37,8 @@ const uint32_t C_FIRST_JOYSTICK_EVENT = SDL_JOYAXISMOTION;
 const uint32_t C_LAST_JOYSTICK_EVENT = SDL_FINGERDOWN - 1;
 
 // NOTE: SDL's X11 backend applies a focus change 200 ms after it arrives,
-// during a later read; a read at least this often keeps that delay small.
+// during a later read, and XCB may hold events it read ahead where Xlib's
+// count does not see them; a read at least this often bounds both delays.
 const uint64_t C_QUIET_READ_MS = 50;
 
 } // namespace
