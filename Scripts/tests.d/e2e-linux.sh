@@ -25,7 +25,7 @@ finish() {
     kill "$app_pid" 2>/dev/null
     fail "program still running at the end" "ended by the script"
   fi
-  end_started $app_pid
+  end_started $app_pid ${monitor_pid:-} ${bus_pid:-}
   rm -rf "$work"
   report_totals e2e-linux
   exit $?
@@ -267,7 +267,8 @@ if [ -n "$bus_address" ]; then
   monitor_pid=$!
   sleep 0.3
 fi
-DBUS_SESSION_BUS_ADDRESS="$bus_address" start_program
+# (No accessibility bridge: it would start its own bus from this one.)
+NO_AT_BRIDGE=1 DBUS_SESSION_BUS_ADDRESS="$bus_address" start_program
 if wait_window "$dialog_title" 200; then
   xdotool windowmove "$(window_id "$dialog_title")" 0 0
   sleep 0.2
