@@ -25,7 +25,7 @@ finish() {
     kill "$app_pid" 2>/dev/null
     fail "program still running at the end" "ended by the script"
   fi
-  end_started $app_pid
+  end_started $app_pid ${monitor_pid:-} ${bus_pid:-}
   rm -rf "$work"
   report_totals e2e-linux
   exit $?
@@ -252,3 +252,41 @@ wait "$app_pid"
 status=$?
 app_pid=""
 check "--once closed without input: empty line and status 1" "1 1" "$(lines) $status"
+
+# --- The wheel off the detection window; the screen saver ------------------------------
+# The dialog in the screen's corner: the pointer that pressed its button stays
+# there, away from the detection window, while the wheel turns. The program
+# runs on a private session bus whose messages a monitor records: it must
+# never ask org.freedesktop.ScreenSaver to hold the screen saver off.
+bus="$(dbus-daemon --session --fork --print-address=1 --print-pid=1 2>/dev/null)"
+bus_address="$(sed -n 1p <<<"$bus")"
+bus_pid="$(sed -n 2p <<<"$bus")"
+monitor_pid=""
+if [ -n "$bus_address" ]; then
+  DBUS_SESSION_BUS_ADDRESS="$bus_address" dbus-monitor "interface='org.freedesktop.ScreenSaver'" >"$work/bus.txt" 2>&1 &
+  monitor_pid=$!
+  sleep 0.3
+fi
+# (No accessibility bridge: it would start its own bus from this one.)
+NO_AT_BRIDGE=1 DBUS_SESSION_BUS_ADDRESS="$bus_address" start_program
+if wait_window "$dialog_title" 200; then
+  xdotool windowmove "$(window_id "$dialog_title")" 0 0
+  sleep 0.2
+  # Where the pointer rests: on the dialog's button, which it presses.
+  read -r left top <<<"$(xwininfo -id "$(window_id "$dialog_title")" |
+    awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF} END {print x, y}')"
+  detect_case "wheel with the pointer in the corner, off the window" "mousewheel + mousewheelup" wheel_notch up
+  check "the pointer is back where it was after the run" "x:$((left + 221)) y:$((top + 140))" \
+    "$(xdotool getmouselocation | cut -d' ' -f1-2)"
+  end_program "Esc after the wheel run" press_escape
+else
+  fail "wheel with the pointer in the corner, off the window" "'$dialog_title' did not appear"
+fi
+if [ -n "$monitor_pid" ]; then
+  sleep 0.3
+  kill "$monitor_pid" 2>/dev/null; wait "$monitor_pid" 2>/dev/null
+  check "the screen saver is never inhibited" "" "$(grep -o 'member=Inhibit' "$work/bus.txt" | head -n 1)"
+else
+  fail "the screen saver is never inhibited" "no private session bus (dbus-daemon)"
+fi
+[ -n "$bus_pid" ] && kill "$bus_pid" 2>/dev/null

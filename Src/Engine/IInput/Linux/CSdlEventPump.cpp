@@ -36,6 +36,11 @@ uint32_t windowIdOf(const SDL_Event& event)
 const uint32_t C_FIRST_JOYSTICK_EVENT = SDL_JOYAXISMOTION;
 const uint32_t C_LAST_JOYSTICK_EVENT = SDL_FINGERDOWN - 1;
 
+// NOTE: SDL's X11 backend applies a focus change 200 ms after it arrives,
+// during a later read, and XCB may hold events it read ahead where Xlib's
+// count does not see them; a read at least this often bounds both delays.
+const uint64_t C_QUIET_READ_MS = 50;
+
 } // namespace
 
 CSdlEventPump& CSdlEventPump::get()
@@ -48,6 +53,8 @@ void CSdlEventPump::addWindow(uint32_t windowId, CSdlEventSink* sink)
 {
     removeWindow(windowId);
     m_windows.add(_SWindowSink{windowId, sink});
+    if (!m_x11.isAttached())
+        m_x11.attach(windowId);
 }
 
 void CSdlEventPump::removeWindow(uint32_t windowId)
@@ -56,6 +63,9 @@ void CSdlEventPump::removeWindow(uint32_t windowId)
         if (m_windows[i].windowId == windowId)
         {
             m_windows.removeAt(i);
+            // The connection may close with the last window's video subsystem.
+            if (m_windows.getCount() == 0)
+                m_x11.detach();
             return;
         }
 }
@@ -76,7 +86,38 @@ void CSdlEventPump::pump()
 {
     if (SDL_WasInit(SDL_INIT_EVENTS) == 0)
         return;
+    // Under X11 each read costs a flush and several system calls; the input
+    // update of this pass read a moment ago.
+    if (m_passRead)
+        m_passRead = false;
+    else
+        _readPlatform();
+    _routeQueued();
+}
+
+void CSdlEventPump::beginPass()
+{
+    if (SDL_WasInit(SDL_INIT_EVENTS) == 0)
+        return;
+    _readPlatform();
+    _routeQueued();
+    m_passRead = true;
+}
+
+void CSdlEventPump::_readPlatform()
+{
+    // Under X11 an SDL read costs a flush and three system calls even when
+    // nothing came; asking the connection costs one.
+    uint64_t now = SDL_GetTicks64();
+    if (m_x11.isAttached() && now - m_lastRead < C_QUIET_READ_MS && !m_x11.hasInput())
+        return;
+    m_lastRead = now;
     SDL_PumpEvents();
+    ++m_platformReads;
+}
+
+void CSdlEventPump::_routeQueued()
+{
     dropJoystickEvents();
     SDL_Event events[32];
     int count;

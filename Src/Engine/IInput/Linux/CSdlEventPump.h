@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Engine/IInput/Linux/CSdlEventSink.h"
+#include "Engine/IInput/Linux/CSdlX11Connection.h"
 #include "Engine/IKernel/Types/CArray.h"
 
 #include <cstdint>
@@ -26,13 +27,24 @@ public:
     void addMouse(CSdlEventSink* sink);
     void removeMouse(CSdlEventSink* sink);
 
-    // Takes every event from SDL and hands it on; the rest is dropped.
+    // Hands on every queued event; the rest is dropped. Reads the platform
+    // first unless a poll pass just did (beginPass).
     void pump();
+    // Starts a poll pass: reads the platform once and hands its events on,
+    // so that the mouse sees them in this pass and the window's pump that
+    // follows need not read the platform again.
+    void beginPass();
     // Drops queued joystick and game-controller events.
     void dropJoystickEvents();
 
+    // How often the platform was read (SDL_PumpEvents): at most once per
+    // poll pass; on X11 only when the server sent something, or a while ago.
+    uint64_t getPlatformReads() const { return m_platformReads; }
+
 private:
     CSdlEventPump() = default;
+    void _readPlatform();
+    void _routeQueued();
     void _route(SDL_Event& event);
     CSdlEventSink* _findWindow(uint32_t windowId) const;
 
@@ -43,6 +55,10 @@ private:
     };
     CArray<_SWindowSink> m_windows;
     CArray<CSdlEventSink*> m_mice;
+    CSdlX11Connection m_x11;
+    uint64_t m_lastRead = 0;
+    uint64_t m_platformReads = 0;
+    bool m_passRead = false;
 };
 
 } // namespace Engine

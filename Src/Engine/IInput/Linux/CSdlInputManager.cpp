@@ -30,6 +30,7 @@ CSdlInputManager::~CSdlInputManager()
 
 void CSdlInputManager::update(float dt)
 {
+    CSdlEventPump::get().beginPass();
     CInputManager::update(dt);
     CSdlEventPump::get().dropJoystickEvents();
 }

@@ -18,7 +18,9 @@ public:
     CSdlInputManager();
     ~CSdlInputManager() override;
 
-    // Polls every device, then drops the joystick events their reads queued.
+    // Reads SDL's events once for this pass (the mouse's motion and wheel,
+    // the windows' events for their next pump), polls every device, then
+    // drops the joystick events their reads queued.
     void update(float dt) override;
     void enumerateJoysticks(CArray<SJoystickDescriptor>& out) override;
     CManagedPtr<CJoystick> createJoystick(void* window, const SJoystickDescriptor& descriptor, uint32_t foregroundOnly) override;

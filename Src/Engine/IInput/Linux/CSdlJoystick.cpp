@@ -10,11 +10,6 @@ namespace Engine {
 
 namespace {
 
-// NOTE: SDL's Linux backend numbers a device's absolute axes in evdev code
-// order (X, Y, Z, Rx, Ry, Rz, throttle, rudder); each goes to the slot that
-// DirectInput gives the same axis (X, Y, Rx, Ry, Z, Rz, two sliders).
-const int32_t C_AXIS_SLOTS[CJoystick::C_AXIS_COUNT] = {0, 1, 4, 2, 3, 5, 6, 7};
-
 uint32_t clampCount(int count, uint32_t most)
 {
     if (count <= 0)
@@ -33,8 +28,10 @@ CSdlJoystick::CSdlJoystick(void* window, uint32_t foregroundOnly, SDL_Joystick* 
     m_deviceButtons = clampCount(buttons, 0xFFFFu);
     log("Joystick %x caps: %d axes, %d buttons, %d arrows\n", static_cast<unsigned>(reinterpret_cast<uintptr_t>(this)), axes,
         buttons, hats);
-    for (int i = 0; i < static_cast<int>(clampCount(axes, C_AXIS_COUNT)); ++i)
-        m_axisPresent[axisSlot(i)] = true;
+    m_axisSlots = placeSdlJoystickAxes(m_joystick);
+    for (int32_t slot : m_axisSlots)
+        if (slot >= 0)
+            m_axisPresent[slot] = true;
     // Further hats have no arrow to show them, as on DirectInput.
     for (uint32_t j = 0; j < clampCount(hats, C_ARROW_COUNT); ++j)
         m_arrowPresent[j] = true;
@@ -45,13 +42,6 @@ CSdlJoystick::~CSdlJoystick()
 {
     if (m_joystick)
         SDL_JoystickClose(m_joystick);
-}
-
-int32_t CSdlJoystick::axisSlot(int sdlAxis)
-{
-    if (sdlAxis < 0 || sdlAxis >= static_cast<int>(C_AXIS_COUNT))
-        return -1;
-    return C_AXIS_SLOTS[sdlAxis];
 }
 
 bool CSdlJoystick::readsInput(const void* window, uint32_t foregroundOnly, const void* focus)
@@ -107,12 +97,13 @@ bool CSdlJoystick::_attached()
 
 void CSdlJoystick::_readAxes()
 {
-    uint32_t axes = clampCount(SDL_JoystickNumAxes(m_joystick), C_AXIS_COUNT);
-    for (uint32_t i = 0; i < axes; ++i)
+    // The device plugged back in is the same model: its axes are the same.
+    uint64_t axes = clampCount(SDL_JoystickNumAxes(m_joystick), 0xFFFFu);
+    for (uint64_t i = 0; i < axes && i < m_axisSlots.getCount(); ++i)
     {
-        uint32_t slot = static_cast<uint32_t>(axisSlot(static_cast<int>(i)));
-        if (m_axisPresent[slot])
-            m_axes[slot] = mapAxis(scaleSdlAxis(SDL_JoystickGetAxis(m_joystick, static_cast<int>(i))), slot);
+        int32_t slot = m_axisSlots[i];
+        if (slot >= 0)
+            m_axes[slot] = mapAxis(scaleSdlAxis(SDL_JoystickGetAxis(m_joystick, static_cast<int>(i))), static_cast<uint32_t>(slot));
     }
 }
 

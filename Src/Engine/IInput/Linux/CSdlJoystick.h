@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Engine/IInput/CJoystick.h"
+#include "Engine/IKernel/Types/CArray.h"
 #include "Engine/IKernel/Types/CString.h"
 
 #include <SDL_joystick.h>
@@ -11,7 +12,8 @@ namespace Tavrin {
 namespace Engine {
 
 // Any joystick SDL does not know as a game controller, laid out as a
-// DirectInput one: axes in DirectInput's slots, up to four hats as arrows and
+// DirectInput one: each axis in the slot DirectInput gives an axis of its kind
+// (read from the device node; by SDL's index for a device without one), up to four hats as arrows and
 // four extra buttons each (up, right, down, left) after the device's own, as
 // far as they fit in the joystick's 128.
 class CSdlJoystick : public CJoystick
@@ -33,8 +35,6 @@ public:
 
     // -1 with no direction when centred; diagonals press two directions.
     static SHatReading decodeHat(uint8_t hat);
-    // The joystick axis SDL's axis fills, or -1 when it has no slot.
-    static int32_t axisSlot(int sdlAxis);
     // Whether a device bound to window reads input while focus has the
     // keyboard; a device without a window always does.
     static bool readsInput(const void* window, uint32_t foregroundOnly, const void* focus);
@@ -48,6 +48,8 @@ private:
 
     SDL_Joystick* m_joystick;
     CString m_id;
+    // The joystick axis of each of SDL's axes, -1 for none.
+    CArray<int32_t> m_axisSlots;
     uint32_t m_deviceButtons;
 };
 

@@ -22,6 +22,18 @@ void setHints()
     SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
     // A small tool window must not switch the desktop's compositor off.
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+    // A tool left open must never keep the screen saver and the session lock
+    // away (SDL would, and would tell the desktop it is "Playing a game").
+    SDL_SetHintWithPriority(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1", SDL_HINT_OVERRIDE);
+    SDL_SetHint(SDL_HINT_APP_NAME, "Keyscout");
+    SDL_SetHint(SDL_HINT_SCREENSAVER_INHIBIT_ACTIVITY_NAME, "Keyscout");
+}
+
+// In case video was started before our hints, by someone else's SDL user.
+void allowScreenSaver(uint32_t subsystems)
+{
+    if ((subsystems & SDL_INIT_VIDEO) != 0 && !SDL_IsScreenSaverEnabled())
+        SDL_EnableScreenSaver();
 }
 
 } // namespace
@@ -35,6 +47,7 @@ CSdlLibrary::CSdlLibrary(uint32_t subsystems) : m_subsystems(subsystems), m_read
         logLevel(2, "Warning: SDL could not start (subsystems 0x%X): %s\n", subsystems, SDL_GetError());
         return;
     }
+    allowScreenSaver(subsystems);
     m_ready = true;
 }
 

@@ -9,13 +9,18 @@ namespace Tavrin {
 namespace Engine {
 
 // The mouse through SDL: relative motion and wheel since the previous
-// update, gathered from the shared event pump. The pointer is neither
-// grabbed nor hidden, so motion is seen while it is over an engine window.
+// update, gathered from the shared event pump (the input manager reads SDL
+// once per pass). While its window has the keyboard focus the mouse holds
+// SDL's relative mode: the pointer is locked to the window and hidden, the
+// wheel reaches the window wherever the pointer was, and motion comes in
+// the device's raw units where the platform offers them (XInput 2, Wayland's
+// relative pointer), as the DirectInput mouse reads in foreground mode.
 class CSdlMouse : public CMouse, public CSdlEventSink
 {
 public:
     // window is the SDL_Window the mouse is bound to.
     CSdlMouse(void* window, uint32_t foregroundOnly);
+    // Gives the pointer back, shown and where it was, if the mouse held it.
     ~CSdlMouse() override;
 
     void update(float dt) override;
@@ -23,14 +28,22 @@ public:
 
     // False while foregroundOnly and the window does not have the focus.
     bool isActive() const { return m_active; }
+    // Whether this mouse holds SDL's relative mode now.
+    bool holdsPointer() const { return m_holdsPointer; }
 
 private:
+    void _holdPointer(bool hold);
     void _clearPending();
 
     int32_t m_pendingX;
     int32_t m_pendingY;
     float m_pendingWheel;
     bool m_active;
+    bool m_holdsPointer;
+    bool m_pointerRefused;
+    // Where the pointer was when the mouse took it, on the desktop.
+    int m_pointerX;
+    int m_pointerY;
 };
 
 } // namespace Engine

@@ -12,16 +12,16 @@ namespace Engine {
 
 namespace {
 
-// Twins share a name; the second and later ones get their rank after it.
+// Twins share a name; the second and later ones get their number after it.
 CString deviceName(int index)
 {
     const char* name = SDL_JoystickNameForIndex(index);
     CString text(name ? name : "Unnamed joystick");
-    uint32_t twins = countSdlJoystickTwins(index);
-    if (twins > 0)
+    uint32_t twin = getSdlJoystickTwin(index);
+    if (twin > 0)
     {
         CString rank;
-        text += rank.format(" #%u", static_cast<unsigned>(twins + 1));
+        text += rank.format(" #%u", static_cast<unsigned>(twin + 1));
     }
     return text;
 }

@@ -115,6 +115,33 @@ TEST(CSdlInputManagerTest, UpdateLeavesWindowEventsToTheirWindowAndDropsJoystick
     CSdlEventPump::get().removeWindow(8);
 }
 
+TEST(CSdlInputManagerTest, APollPassReadsThePlatformOnce)
+{
+    CSdlVideoDriver driver("dummy");
+    CSdlInputManager manager;
+    ASSERT_TRUE(manager.isReady());
+    CManagedPtr<CMouse> mouse = manager.createMouse(nullptr, 0);
+    CRecordingSink window;
+    CSdlEventPump& pump = CSdlEventPump::get();
+    pump.addWindow(7, &window);
+    uint64_t before = pump.getPlatformReads();
+    for (int pass = 0; pass < 3; ++pass)
+    {
+        pushKey(7, true, SDL_SCANCODE_A, 'a');
+        manager.update(0.01f);
+        pushWheel(7, 1.0f);
+        pump.pump();
+        EXPECT_EQ(mouse->getWheel(), pass == 0 ? 0.0f : 1.0f) << "the wheel of the previous pass";
+    }
+    EXPECT_EQ(pump.getPlatformReads() - before, 3u);
+    // A window pumping on its own, outside poll passes, still reads.
+    pump.pump();
+    EXPECT_EQ(pump.getPlatformReads() - before, 4u);
+    EXPECT_EQ(window.types, (std::vector<uint32_t>{SDL_KEYDOWN, SDL_MOUSEWHEEL, SDL_KEYDOWN, SDL_MOUSEWHEEL, SDL_KEYDOWN,
+                                                   SDL_MOUSEWHEEL}));
+    pump.removeWindow(7);
+}
+
 TEST(CSdlInputManagerTest, WithoutDisplayTheNullManagerIsUsedAndTheReasonLogged)
 {
     CLogCapture capture;

@@ -80,3 +80,34 @@ TEST_F(SdlJoysticksTest, CreateOpensEachKindOrSaysWhyNot)
         }
     }
 }
+
+TEST_F(SdlJoysticksTest, AnIdNamesOnePhysicalDeviceWhileItsTwinComesAndGoes)
+{
+    SDL_Joystick* first = plug(SDL_JOYSTICK_TYPE_UNKNOWN, 2, 4, 0, "Virtual twin");
+    SDL_Joystick* second = plug(SDL_JOYSTICK_TYPE_UNKNOWN, 2, 4, 0, "Virtual twin");
+    const SJoystickDescriptor firstPad = describe(first), secondPad = describe(second);
+    ASSERT_FALSE(firstPad.id == secondPad.id);
+    // Each pad's own button is down; the test lets go of its handles so that
+    // nothing but the devices holds the pads.
+    SDL_JoystickSetVirtualButton(first, 0, 1);
+    SDL_JoystickSetVirtualButton(second, 1, 1);
+    CManagedPtr<CJoystick> chosen = CManagedPtr<CJoystick>::adopt(createSdlJoystick(nullptr, firstPad, 0));
+    ASSERT_TRUE(chosen);
+    unplug(first);
+    forget(first);
+    forget(second);
+    chosen->update(0.01f);
+    EXPECT_FALSE(chosen->isActive() || chosen->getButton(1)) << "the chosen pad went: idle, not its twin";
+    CManagedPtr<CJoystick> other = CManagedPtr<CJoystick>::adopt(createSdlJoystick(nullptr, secondPad, 0));
+    ASSERT_TRUE(other) << "the second pad's id still names it";
+    other->update(0.01f);
+    EXPECT_TRUE(other->isActive() && other->getButton(1));
+    EXPECT_EQ(describe(hold(SDL_NumJoysticks() - 1)).name, secondPad.name);
+    // Plugged back in, the first pad returns under its id.
+    forget(plug(SDL_JOYSTICK_TYPE_UNKNOWN, 2, 4, 0, "Virtual twin"));
+    chosen->update(0.01f);
+    SDL_JoystickSetVirtualButton(hold(SDL_NumJoysticks() - 1), 0, 1);
+    chosen->update(0.01f);
+    EXPECT_TRUE(chosen->isActive() && chosen->getButton(0) && !chosen->getButton(1));
+    EXPECT_EQ(describe(hold(SDL_NumJoysticks() - 1)).id, firstPad.id);
+}
