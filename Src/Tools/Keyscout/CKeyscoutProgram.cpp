@@ -144,7 +144,8 @@ int CKeyscoutProgram::finish(int status)
     // A full disk or a closed pipe shows only here: printf buffers.
     if (fflush(m_output) == 0 && !ferror(m_output))
         return status;
-    int error = errno;
+    // The first failure's reason: later calls may have changed errno.
+    int error = CConsoleFrontEnd::getFirstWriteError() ? CConsoleFrontEnd::getFirstWriteError() : errno;
     fprintf(m_errors, "keyscout: the output could not be written: %s\n", strerror(error));
     fflush(m_errors);
     return C_STATUS_FAILURE;
