@@ -42,7 +42,6 @@ bool CKeyscoutProgram::answerAtOnce(int& status)
 
 int CKeyscoutProgram::run(const TDialog& dialog)
 {
-    IKernel::setLogMirror(m_commandLine.isVerbose());
     int status = C_STATUS_FAILURE;
     // The engine's throws have written their crash report and log line;
     // what is left is to say it and end with a failure, never an abort.

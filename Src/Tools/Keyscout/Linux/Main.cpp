@@ -1,3 +1,4 @@
+#include "Engine/IKernel/IKernel.h"
 #include "Tools/Keyscout/CKeyscout.h"
 #include "Tools/Keyscout/CKeyscoutProgram.h"
 #include "Tools/Keyscout/Linux/CKeyscoutWindow.h"
@@ -37,6 +38,8 @@ int main(int argumentCount, char** arguments)
     }
     setDefaultWindowIcon();
     chooseReportFolder();
+    // The log's copy on standard error (the debugger's output here).
+    Tavrin::Engine::IKernel::setLogMirror(program.getCommandLine().isVerbose());
     // SDL opens its own display connection with the input manager.
     program.setEngineReadyHook(watchDisplayLoss);
     program.setDetectionWindowHook([](void* window) { markDetectionWindow(window); });
