@@ -297,8 +297,8 @@ run_once() {
   echo $?
 }
 once_to_full() { "$exe" --once >/dev/full 2>"$work/stderr.txt"; }
-once_streams_closed() { "$exe" --once --verbose >"$out" <&- 2>&-; }
 once_plain() { "$exe" --once >"$out" 2>"$work/stderr.txt"; }
+once_to_closed_pipe() { "$exe" --once 2>"$work/stderr.txt" | true; }
 once_verbose() { "$exe" --once --verbose >"$out" 2>"$work/stderr.txt"; }
 stderr_text() { cat "$work/stderr.txt"; }
 
@@ -306,8 +306,25 @@ check "--help to a full disk: status 3" "3" "$("$exe" --help >/dev/full 2>/dev/n
 status="$(run_once x once_to_full)"
 check "--once to a full disk: status and message" "3 keyscout: the output could not be written: No space left on device" \
   "$status $(stderr_text)"
-status="$(run_once x once_streams_closed)"
-check "--once --verbose with standard input and error closed: output and status" "x 0" "$(cat "$out") $status"
+status="$(run_once x once_to_closed_pipe)"
+check "--once into a pipe nobody reads: status and message" "3 keyscout: the output could not be written: Broken pipe" \
+  "$status $(stderr_text)"
+# Closed standard error would give its number to the display connection.
+for options in "" "--verbose"; do
+  # shellcheck disable=SC2086
+  "$exe" $options >"$out" 2>&- &
+  app_pid=$!
+  if wait_window "$dialog_title" 200; then
+    press_escape
+    wait "$app_pid"
+    check "dialog ${options:+$options }with standard error closed: shown, Esc, status 0" "0" "$?"
+  else
+    fail "dialog ${options:+$options }with standard error closed" "not shown"
+    kill "$app_pid" 2>/dev/null
+    wait "$app_pid"
+  fi
+  app_pid=""
+done
 status="$(run_once Menu once_plain)"
 check "a key without a name (Menu) is a result: one empty line, status 0" "1 '' 0" "$(lines) '$(cat "$out")' $status"
 check "standard error is empty by default" "" "$(stderr_text)"

@@ -8,6 +8,7 @@
 
 #include <gtk/gtk.h>
 
+#include <csignal>
 #include <cstdio>
 
 namespace {
@@ -25,6 +26,9 @@ int runDialog(CKeyscout& application)
 // (StandardStreams.cpp).
 int main(int argumentCount, char** arguments)
 {
+    // A reader that went away (keyscout --once | true) is a result that could
+    // not be written, status 3, not a silent death by SIGPIPE.
+    signal(SIGPIPE, SIG_IGN);
     CKeyscoutProgram program(argumentCount, arguments, stdout, stderr);
     int status = 0;
     if (program.answerAtOnce(status))
