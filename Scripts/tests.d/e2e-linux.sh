@@ -371,9 +371,9 @@ kill "$clipboard_owner" 2>/dev/null
 wait "$clipboard_owner" 2>/dev/null
 
 # Scaled twice: GTK lays the controls out without overlap, inside the window.
-GDK_DPI_SCALE=2 start_program
-if wait_window "$dialog_title" 200 && [ -n "$(layout)" ]; then
-  problems="$(layout | awk '
+# layout_problems: every control that overlaps another or touches the edge.
+layout_problems() {
+  layout | awk '
     $1 == "window" { W = $4; H = $5; next }
     { n++; x[n] = $2; y[n] = $3; w[n] = $4; h[n] = $5; k[n] = $1 " " $6 }
     END {
@@ -383,8 +383,11 @@ if wait_window "$dialog_title" 200 && [ -n "$(layout)" ]; then
           if (x[i] < x[j] + w[j] && x[j] < x[i] + w[i] && y[i] < y[j] + h[j] && y[j] < y[i] + h[i]) print k[i] " overlaps " k[j]
       }
       if (n != 7) print n " controls"
-    }')"
-  check "dialog at GDK_DPI_SCALE=2: 7 controls, none overlapping, none at the edge" "" "$problems"
+    }'
+}
+GDK_DPI_SCALE=2 start_program
+if wait_window "$dialog_title" 200 && [ -n "$(layout)" ]; then
+  check "dialog at GDK_DPI_SCALE=2: 7 controls, none overlapping, none at the edge" "" "$(layout_problems)"
   dialog_id="$(window_id "$dialog_title")"
   check "dialog's window class" 'WM_CLASS(STRING) = "keyscout", "Keyscout"' "$(xprop -id "$dialog_id" WM_CLASS)"
   check "dialog's icon" "Icon (64 x 64):" "$(xprop -id "$dialog_id" _NET_WM_ICON | grep -o "Icon ([0-9]* x [0-9]*):" | head -n 1)"
@@ -419,3 +422,25 @@ app_pid=""
 check "display lost: status, one line on standard error" "3 keyscout: the connection to the display $lost_display was lost" \
   "$status $(stderr_text)"
 check "display lost: said in the log" "1" "$(grep -c "Error: the connection to the display $lost_display was lost" "$log_file")"
+
+# Under Wayland (weston on this X server, with a private runtime folder): the
+# same dialog, scaled, laid out the same way.
+if command -v weston >/dev/null; then
+  wayland_runtime="$(mktemp -d)"
+  chmod 700 "$wayland_runtime"
+  XDG_RUNTIME_DIR="$wayland_runtime" weston --backend=x11-backend.so --socket=keyscout-e2e --width=1024 --height=768 \
+    >/dev/null 2>&1 &
+  weston_pid=$!
+  for ((i = 0; i < 100; i++)); do [ -S "$wayland_runtime/keyscout-e2e" ] && break; sleep 0.1; done
+  rm -f "$layout_file"
+  env -u DISPLAY XDG_RUNTIME_DIR="$wayland_runtime" WAYLAND_DISPLAY=keyscout-e2e GDK_DPI_SCALE=2 \
+    GTK_MODULES="$layout_probe" KEYSCOUT_LAYOUT_FILE="$layout_file" "$exe" >/dev/null 2>&1 &
+  app_pid=$!
+  check "Wayland, GDK_DPI_SCALE=2: 7 controls, none overlapping, none at the edge" "" "$(layout_problems)"
+  kill "$app_pid" "$weston_pid" 2>/dev/null
+  wait "$app_pid" "$weston_pid" 2>/dev/null
+  app_pid=""
+  rm -rf "$wayland_runtime"
+else
+  fail "Wayland" "weston is not installed (Scripts/install-dependencies.sh installs it)"
+fi
