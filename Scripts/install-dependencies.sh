@@ -9,7 +9,7 @@ packages=(
   libsdl2-dev libgtk-3-dev dpkg-dev libxtst-dev
   libevdev-dev libx11-dev pkg-config dbus-bin dbus-daemon
   lintian appstream librsvg2-bin
-  wine64 xvfb xauth xdotool xautomation xclip x11-apps x11-utils imagemagick gzip
+  wine64 xvfb xauth xdotool xautomation xclip x11-apps x11-utils librsvg2-common weston imagemagick gzip
 )
 
 missing=()

@@ -52,11 +52,13 @@ start_watchdog() {
   watchdog_pid=$!
 }
 
-# A free display chosen by the server itself, 1280x1024, no window manager.
+# A free display chosen by the server itself, 1280x1024, no window manager;
+# -noreset: a server that resets when its last client leaves turns the next
+# program away for a moment (and reloads its default keymap).
 start_xvfb() {
   local display_file i
   display_file="$(mktemp)"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$display_file" >/dev/null 2>&1 &
   xvfb_pid=$!
   for ((i = 0; i < 100; i++)); do [ -s "$display_file" ] && break; sleep 0.1; done
   export DISPLAY=":$(head -n 1 "$display_file")"

@@ -11,6 +11,7 @@ source "$root/Scripts/suite-lib.sh"
 build="$root/build/native"
 exe="$build/Src/Tools/Keyscout/keyscout"
 closer="$build/Tests/sdl_window_probe"
+layout_probe="$build/Tests/libkeyscout_layout_probe.so"
 log_file="$build/Src/Tools/Keyscout/keyscout_log.txt"
 crash_file="$build/Src/Tools/Keyscout/keyscout_crash.txt"
 dialog_title="Tavrin Engine Input detector"
@@ -18,6 +19,7 @@ window_title="Press one or many keys.."
 app_pid=""
 work="$(mktemp -d)"
 out="$work/stdout.txt"
+layout_file="$work/layout.txt"
 
 finish() {
   trap - EXIT INT TERM
@@ -36,8 +38,8 @@ trap 'echo "e2e-linux: interrupted"; failed=$((failed + 1)); exit 1' INT TERM
 start_watchdog e2e-linux "${TAVRIN_E2E_SECONDS:-300}"
 
 if ! (cd "$root" && { [ -f "$build/CMakeCache.txt" ] || cmake --preset native >/dev/null 2>&1; } &&
-  cmake --build --preset native --target keyscout sdl_window_probe >/dev/null 2>&1); then
-  fail build "keyscout and sdl_window_probe could not be built"
+  cmake --build --preset native --target keyscout sdl_window_probe keyscout_layout_probe >/dev/null 2>&1); then
+  fail build "keyscout, sdl_window_probe and keyscout_layout_probe could not be built"
   exit 1
 fi
 
@@ -79,27 +81,49 @@ wait_gone() {
   done
   return 1
 }
-# click_dialog X Y: a click at a point of the dialog (its arrangement is the
-# Windows dialog's: 1.5 pixels per horizontal unit, 2 per vertical unit).
+# click_dialog X Y: a click at a point of the dialog.
 click_dialog() {
   local id
   id="$(window_id "$dialog_title")"
   [ -n "$id" ] || return 1
   xdotool mousemove --window "$id" "$1" "$2" click 1
 }
+# The dialog's controls as GTK laid them out, from the probe module that
+# every start loads: "kind x y width height text" lines (the window first).
+layout() {
+  local i
+  for ((i = 0; i < 100; i++)); do [ -s "$layout_file" ] && break; sleep 0.1; done
+  cat "$layout_file" 2>/dev/null
+}
+# control_centre KIND TEXT: "x y" of that control's centre in the dialog.
+control_centre() {
+  layout | awk -v kind="$1" -v text="$2" '$1 == kind {
+    t = $0; sub(/^[^ ]+ [^ ]+ [^ ]+ [^ ]+ [^ ]+ ?/, "", t)
+    if (t == text) { print int($2 + $4 / 2), int($3 + $5 / 2); exit } }'
+}
+# click_control KIND TEXT: a click at the centre of that control.
+click_control() {
+  local centre
+  centre="$(control_centre "$1" "$2")"
+  [ -n "$centre" ] && click_dialog $centre
+}
+# The text of the dialog's result line.
+result_line() {
+  layout | awk '$1 == "label" { sub(/^[^ ]+ [^ ]+ [^ ]+ [^ ]+ [^ ]+ ?/, ""); if ($0 !~ /^Joystick #[01]:$/) print }'
+}
 lines() { wc -l <"$out"; }
 
 start_program() {
-  rm -f "$log_file" "$crash_file"
+  rm -f "$log_file" "$crash_file" "$layout_file"
   : >"$out"
-  "$exe" "$@" >"$out" 2>"$work/stderr.txt" &
+  GTK_MODULES="$layout_probe" KEYSCOUT_LAYOUT_FILE="$layout_file" "$exe" "$@" >"$out" 2>"$work/stderr.txt" &
   app_pid=$!
 }
 
 # Presses "Detect key(s)" and gives the detection window the keyboard.
 start_detection() {
   local id
-  click_dialog 221 140 || return 1
+  click_control button "Detect key(s)" || return 1
   wait_window "$window_title" || return 1
   wait_gone "$dialog_title" 50 || return 1
   id="$(window_id "$window_title")"
@@ -189,7 +213,7 @@ detect_case "second extra button" "mousebuttonx2" click_in_window 9
 detect_case "closed before any input" "" close_window
 detect_case "a held while the window closed" "a" release_after_close
 detect_case "next run after a release the window never saw" "b" hold_keys xdotool b
-click_dialog 152 102
+click_control check "Exclude mouse movements"
 before="$(lines)"
 if start_detection; then
   move_mouse
@@ -275,8 +299,9 @@ if wait_window "$dialog_title" 200; then
   # Where the pointer rests: on the dialog's button, which it presses.
   read -r left top <<<"$(xwininfo -id "$(window_id "$dialog_title")" |
     awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF} END {print x, y}')"
+  read -r button_x button_y <<<"$(control_centre button "Detect key(s)")"
   detect_case "wheel with the pointer in the corner, off the window" "mousewheel + mousewheelup" wheel_notch up
-  check "the pointer is back where it was after the run" "x:$((left + 221)) y:$((top + 140))" \
+  check "the pointer is back where it was after the run" "x:$((left + button_x)) y:$((top + button_y))" \
     "$(xdotool getmouselocation | cut -d' ' -f1-2)"
   end_program "Esc after the wheel run" press_escape
 else
@@ -290,3 +315,175 @@ else
   fail "the screen saver is never inhibited" "no private session bus (dbus-daemon)"
 fi
 [ -n "$bus_pid" ] && kill "$bus_pid" 2>/dev/null
+
+# === A desktop program: streams, statuses, failures, layout, identity ===========
+# run_once KEY COMMAND...: runs a --once command line (a function) in the
+# background, presses KEY in its window, or closes the window when KEY is
+# "-", and prints the command's exit status.
+run_once() {
+  local key=$1 pid
+  shift
+  rm -f "$crash_file"
+  : >"$out"
+  "$@" &
+  pid=$!
+  if wait_window "$window_title" 200; then
+    if [ "$key" = - ]; then
+      close_window
+    else
+      xdotool windowfocus --sync "$(window_id "$window_title")" 2>/dev/null
+      sleep 0.2
+      hold_keys xdotool "$key"
+    fi
+  fi
+  wait "$pid"
+  echo $?
+}
+once_to_full() { "$exe" --once >/dev/full 2>"$work/stderr.txt"; }
+once_plain() { "$exe" --once >"$out" 2>"$work/stderr.txt"; }
+once_to_closed_pipe() { "$exe" --once 2>"$work/stderr.txt" | true; }
+once_verbose() { "$exe" --once --verbose >"$out" 2>"$work/stderr.txt"; }
+stderr_text() { cat "$work/stderr.txt"; }
+
+check "--help to a full disk: status 3" "3" "$("$exe" --help >/dev/full 2>/dev/null; echo $?)"
+status="$(run_once x once_to_full)"
+check "--once to a full disk: status and message" "3 keyscout: the output could not be written: No space left on device" \
+  "$status $(stderr_text)"
+status="$(run_once x once_to_closed_pipe)"
+check "--once into a pipe nobody reads: status and message" "3 keyscout: the output could not be written: Broken pipe" \
+  "$status $(stderr_text)"
+# Closed standard error would give its number to the display connection.
+for options in "" "--verbose"; do
+  # shellcheck disable=SC2086
+  "$exe" $options >"$out" 2>&- &
+  app_pid=$!
+  if wait_window "$dialog_title" 200; then
+    press_escape
+    wait "$app_pid"
+    check "dialog ${options:+$options }with standard error closed: shown, Esc, status 0" "0" "$?"
+  else
+    fail "dialog ${options:+$options }with standard error closed" "not shown"
+    kill "$app_pid" 2>/dev/null
+    wait "$app_pid"
+  fi
+  app_pid=""
+done
+status="$(run_once Menu once_plain)"
+check "a key without a name (Menu) is a result: one empty line, status 0" "1 '' 0" "$(lines) '$(cat "$out")' $status"
+check "standard error is empty by default" "" "$(stderr_text)"
+status="$(run_once x once_verbose)"
+check "--verbose mirrors the log on standard error, without carriage returns" "0 yes 0" \
+  "$status $(grep -q 'Installing IKernel' "$work/stderr.txt" && echo yes) $(tr -cd '\r' <"$work/stderr.txt" | wc -c)"
+
+# The detection window cannot open while the display works.
+status="$(SDL_VIDEODRIVER=bogus "$exe" --once 2>"$work/stderr.txt" >"$out"; echo $?)"
+check "--once, no detection window: status and one line" \
+  "3 1 keyscout: The detection window could not open: Cannot create window" \
+  "$status $(wc -l <"$work/stderr.txt") $(stderr_text)"
+SDL_VIDEODRIVER=bogus start_program
+if wait_window "$dialog_title" 200 && click_control button "Detect key(s)"; then
+  sleep 1
+  check "dialog, no detection window: the result line says so" \
+    "The detection window could not open: Cannot create window" "$(result_line)"
+  press_escape
+  wait "$app_pid"
+  check "dialog, no detection window: still usable, Esc ends it with status 0" "0" "$?"
+else
+  fail "dialog, no detection window" "the dialog or its button was not found: $(layout | head -n 3)"
+  kill "$app_pid" 2>/dev/null
+  wait "$app_pid"
+fi
+app_pid=""
+
+# Ctrl+C copies a result only.
+clipboard() { timeout 5 xclip -o -selection clipboard 2>&1; }
+# The clipboard's owner until another takes it; ended by its id below.
+printf 'kept' | xclip -selection clipboard -quiet >/dev/null 2>&1 &
+clipboard_owner=$!
+start_program
+if wait_window "$dialog_title" 200; then
+  press_ctrl_c() { xdotool windowfocus --sync "$(window_id "$dialog_title")" 2>/dev/null; xdotool key ctrl+c; sleep 0.3; }
+  press_ctrl_c
+  check "ctrl+c before any run keeps the clipboard" "kept" "$(clipboard)"
+  detect_case "a run closed before any input" "" close_window
+  press_ctrl_c
+  check "ctrl+c after a run that recorded nothing keeps the clipboard" "kept" "$(clipboard)"
+  end_program "Esc after the clipboard cases" press_escape
+fi
+kill "$clipboard_owner" 2>/dev/null
+wait "$clipboard_owner" 2>/dev/null
+
+# Scaled twice: GTK lays the controls out without overlap, inside the window.
+# layout_problems: every control that overlaps another or touches the edge.
+layout_problems() {
+  layout | awk '
+    $1 == "window" { W = $4; H = $5; next }
+    { n++; x[n] = $2; y[n] = $3; w[n] = $4; h[n] = $5; k[n] = $1 " " $6 }
+    END {
+      for (i = 1; i <= n; i++) {
+        if (x[i] < 1 || y[i] < 1 || x[i] + w[i] > W - 1 || y[i] + h[i] > H - 1) print k[i] " touches the edge"
+        for (j = i + 1; j <= n; j++)
+          if (x[i] < x[j] + w[j] && x[j] < x[i] + w[i] && y[i] < y[j] + h[j] && y[j] < y[i] + h[i]) print k[i] " overlaps " k[j]
+      }
+      if (n != 7) print n " controls"
+    }'
+}
+GDK_DPI_SCALE=2 start_program
+if wait_window "$dialog_title" 200 && [ -n "$(layout)" ]; then
+  check "dialog at GDK_DPI_SCALE=2: 7 controls, none overlapping, none at the edge" "" "$(layout_problems)"
+  dialog_id="$(window_id "$dialog_title")"
+  check "dialog's window class" 'WM_CLASS(STRING) = "keyscout", "Keyscout"' "$(xprop -id "$dialog_id" WM_CLASS)"
+  check "dialog's icon" "Icon (64 x 64):" "$(xprop -id "$dialog_id" _NET_WM_ICON | grep -o "Icon ([0-9]* x [0-9]*):" | head -n 1)"
+  if start_detection; then
+    window="$(window_id "$window_title")"
+    check "detection window's class" 'WM_CLASS(STRING) = "keyscout", "Keyscout"' "$(xprop -id "$window" WM_CLASS)"
+    check "detection window's icon" "Icon (64 x 64):" "$(xprop -id "$window" _NET_WM_ICON | grep -o "Icon ([0-9]* x [0-9]*):" | head -n 1)"
+    close_window
+    wait_window "$dialog_title" 50
+  fi
+  import -window "$(window_id "$dialog_title")" "$build/keyscout-linux-dialog-scaled.png" 2>/dev/null
+  end_program "Esc on the scaled dialog" press_escape
+else
+  fail "dialog at GDK_DPI_SCALE=2" "not shown or no layout"
+fi
+
+# The display goes away under the dialog: its own X server, killed.
+display_file="$(mktemp)"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+lost_xvfb=$!
+for ((i = 0; i < 100; i++)); do [ -s "$display_file" ] && break; sleep 0.1; done
+lost_display=":$(head -n 1 "$display_file")"
+rm -f "$display_file" "$log_file"
+DISPLAY="$lost_display" "$exe" >/dev/null 2>"$work/stderr.txt" &
+app_pid=$!
+DISPLAY="$lost_display" wait_window "$dialog_title" 200
+kill "$lost_xvfb"
+wait "$lost_xvfb" 2>/dev/null
+wait "$app_pid"
+status=$?
+app_pid=""
+check "display lost: status, one line on standard error" "3 keyscout: the connection to the display $lost_display was lost" \
+  "$status $(stderr_text)"
+check "display lost: said in the log" "1" "$(grep -c "Error: the connection to the display $lost_display was lost" "$log_file")"
+
+# Under Wayland (weston on this X server, with a private runtime folder): the
+# same dialog, scaled, laid out the same way.
+if command -v weston >/dev/null; then
+  wayland_runtime="$(mktemp -d)"
+  chmod 700 "$wayland_runtime"
+  XDG_RUNTIME_DIR="$wayland_runtime" weston --backend=x11-backend.so --socket=keyscout-e2e --width=1024 --height=768 \
+    >/dev/null 2>&1 &
+  weston_pid=$!
+  for ((i = 0; i < 100; i++)); do [ -S "$wayland_runtime/keyscout-e2e" ] && break; sleep 0.1; done
+  rm -f "$layout_file"
+  env -u DISPLAY XDG_RUNTIME_DIR="$wayland_runtime" WAYLAND_DISPLAY=keyscout-e2e GDK_DPI_SCALE=2 \
+    GTK_MODULES="$layout_probe" KEYSCOUT_LAYOUT_FILE="$layout_file" "$exe" >/dev/null 2>&1 &
+  app_pid=$!
+  check "Wayland, GDK_DPI_SCALE=2: 7 controls, none overlapping, none at the edge" "" "$(layout_problems)"
+  kill "$app_pid" "$weston_pid" 2>/dev/null
+  wait "$app_pid" "$weston_pid" 2>/dev/null
+  app_pid=""
+  rm -rf "$wayland_runtime"
+else
+  fail "Wayland" "weston is not installed (Scripts/install-dependencies.sh installs it)"
+fi

@@ -396,3 +396,42 @@ fi
 # --- Ways out ---------------------------------------------------------------
 end_program "Esc on the dialog" press_escape
 start_program && end_program "close box of the dialog" close_dialog
+
+# === The same options from a console ===========================================
+# Wine hands the program this shell's standard streams, as a console or a
+# redirection would on Windows.
+console_out="$build/keyscout-console-out.txt"
+console_err="$build/keyscout-console-err.txt"
+# console_run ARG...: the program's exit status; its output in the files above.
+console_run() {
+  timeout 60 "$WINE64" "$exe" "$@" >"$console_out" 2>"$console_err"
+  echo $?
+}
+console_text() { tr -d '\r' <"$1"; }
+version="$(sed -n 's/^project([^)]*VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt" | head -n 1)"
+status="$(console_run --version)"
+check "wine keyscout.exe --version: output and status" "keyscout $version 0" "$(console_text "$console_out") $status"
+status="$(console_run --help)"
+check "--help lists the exit statuses, status 0" "yes 0" "$(grep -q '^Exit status:' "$console_out" && echo yes) $status"
+status="$(console_run --bogus)"
+check "unknown option: status 2 and the reason" "2 keyscout: unknown option '--bogus'" "$status $(console_text "$console_err" | head -n 1)"
+
+# once_with ACTION...: a --once run driven by the action; "status output".
+once_with() {
+  local pid
+  rm -f "$log_file" "$crash_file"
+  "$WINE64" "$exe" --once >"$console_out" 2>"$console_err" &
+  pid=$!
+  if wait_until '^window\.visible=1' 300 probe window "$window_title"; then
+    xdotool windowfocus --sync "$(window_id "$window_title")" 2>/dev/null
+    wait_until '^active=1' 30 probe focus "$window_title"
+    sleep 0.3
+    "$@"
+  fi
+  for ((i = 0; i < 300; i++)); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  kill "$pid" 2>/dev/null
+  wait "$pid"
+  echo "$? $(console_text "$console_out")"
+}
+check "--once with a key: status 0 and the names" "0 x" "$(once_with hold_keys xdotool x)"
+check "--once closed without input: status 1 and an empty line" "1 " "$(once_with close_window)"

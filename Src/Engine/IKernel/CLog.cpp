@@ -416,9 +416,12 @@ void CLog::reopen(const char* name)
         } closer{file};
         _writeHeader(file);
     }
-    CSystemServices::debugOutput("Log file is ");
-    CSystemServices::debugOutput(m_fileName.c_str());
-    CSystemServices::debugOutput("\n\r");
+    if (IKernel::getLogMirror())
+    {
+        CSystemServices::debugOutput("Log file is ");
+        CSystemServices::debugOutput(m_fileName.c_str());
+        CSystemServices::debugOutput("\n\r");
+    }
 }
 
 CLog* getLog()

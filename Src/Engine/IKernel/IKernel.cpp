@@ -108,6 +108,7 @@ CString IKernel::s_executableFolder(".");
 CString IKernel::s_executablePath;
 CString IKernel::s_runtimeLibraryPath("./Mono");
 CString IKernel::s_reportFolder;
+bool IKernel::s_logMirror = true;
 uint32_t IKernel::s_processorCount = 1;
 bool IKernel::s_testMode = false;
 
@@ -158,7 +159,7 @@ void IKernel::_configureLog()
     CProcess::setEnglishNumericLocale();
     CProcess::initCommonControls();
     CLog* log = getLog();
-    log->setMirrorToDebugger(true);
+    log->setMirrorToDebugger(s_logMirror);
     log->setWriteToFile(true);
     log->setLowestLevel(1);
 }

@@ -32,6 +32,10 @@ public:
     // the program chose another before the first install.
     static const CString& getReportFolder() { return s_reportFolder.isEmpty() ? s_executableFolder : s_reportFolder; }
     static void setReportFolder(const char* folder) { s_reportFolder = folder ? folder : ""; }
+    // Whether the log is copied to the debugger's output (standard error on
+    // Linux); on unless the program switched it off before the first install.
+    static bool getLogMirror() { return s_logMirror; }
+    static void setLogMirror(bool enabled) { s_logMirror = enabled; }
     static uint32_t getProcessorCount() { return s_processorCount; }
     static uint32_t getInstallCount() { return s_installCount; }
 
@@ -65,6 +69,7 @@ protected:
     static CString s_executablePath;
     static CString s_runtimeLibraryPath;
     static CString s_reportFolder;
+    static bool s_logMirror;
     static uint32_t s_processorCount;
     static bool s_testMode;
 };

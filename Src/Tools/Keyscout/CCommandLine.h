@@ -22,10 +22,13 @@ public:
 
     TMode getMode() const { return m_mode; }
     const std::string& getError() const { return m_error; }
+    // --verbose: every log line is copied to standard error too.
+    bool isVerbose() const { return m_verbose; }
 
     static const char* const C_USAGE;
 
 private:
     TMode m_mode = C_MODE_DIALOG;
     std::string m_error;
+    bool m_verbose = false;
 };

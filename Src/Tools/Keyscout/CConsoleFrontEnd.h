@@ -14,6 +14,11 @@ public:
     void onDetectionStarted() override {}
     void onDetectionFinished(const Tavrin::Engine::CString& result) override;
 
+    // The system's error code of the first line that could not be written
+    // by any console front end, 0 while every line went out.
+    static int getFirstWriteError() { return s_firstWriteError; }
+
 private:
     FILE* m_output;
+    static int s_firstWriteError;
 };

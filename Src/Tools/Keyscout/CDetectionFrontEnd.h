@@ -13,4 +13,7 @@ public:
     virtual void onDetectionStarted() = 0;
     // Shows the detected names (empty when nothing was recorded) and comes back.
     virtual void onDetectionFinished(const Tavrin::Engine::CString& result) = 0;
+    // A run that failed gives the front end back without a result; by
+    // default as a run that recorded nothing.
+    virtual void onDetectionAbandoned() { onDetectionFinished(Tavrin::Engine::CString()); }
 };

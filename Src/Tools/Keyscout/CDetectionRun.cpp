@@ -93,7 +93,7 @@ void CDetectionRun::_abandon()
     m_application.setWindow(CManagedPtr<CWindow>());
     _releaseDevices();
     if (m_frontEndAside)
-        m_frontEnd.onDetectionFinished(CString());
+        m_frontEnd.onDetectionAbandoned();
 }
 
 void CDetectionRun::_openWindow()
@@ -151,6 +151,8 @@ CString CDetectionRun::_takeResult()
 {
     CInputMapper* mapper = m_application.getMapper();
     CArray<TKeyCode> keys = mapper->takeDetectedKeys();
+    // A key without a name is still an input: its text is empty, the run is not.
+    m_recorded = keys.getCount() > 0;
     return mapper->formatKeys(keys, CString("+"));
 }
 

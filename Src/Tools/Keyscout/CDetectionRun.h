@@ -37,6 +37,8 @@ public:
     Tavrin::Engine::CString finish();
     // Ends the run without a result: window and devices released, front end back.
     void cancel() { _abandon(); }
+    // After finish: whether any input was recorded (its names may be empty).
+    bool hasRecorded() const { return m_recorded; }
 
 private:
     template <typename TStep>
@@ -55,4 +57,5 @@ private:
     Tavrin::Engine::CManagedPtr<Tavrin::Engine::CJoystick> m_joysticks[2];
     Tavrin::Engine::CManagedPtr<Tavrin::Engine::CMouse> m_mouse;
     bool m_frontEndAside = false;
+    bool m_recorded = false;
 };

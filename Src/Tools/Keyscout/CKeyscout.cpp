@@ -1,7 +1,10 @@
 #include "Tools/Keyscout/CKeyscout.h"
 
+#include "Engine/IKernel/CException.h"
 #include "Engine/IKernel/System/CTimer.h"
 #include "Tools/Keyscout/CDetectionRun.h"
+
+#include <string>
 
 using namespace Tavrin::Engine;
 
@@ -58,10 +61,44 @@ void CKeyscout::onHeldInputReleased(CWindow* /*window*/, const CArray<TKeyCode>&
         m_mapper->releaseKeys(codes);
 }
 
-void CKeyscout::refreshJoysticks()
+namespace {
+
+bool sameJoysticks(const CArray<SJoystickDescriptor>& a, const CArray<SJoystickDescriptor>& b)
 {
+    if (a.getCount() != b.getCount())
+        return false;
+    for (uint64_t i = 0; i < a.getCount(); ++i)
+        if (a[i].id != b[i].id || a[i].name != b[i].name)
+            return false;
+    return true;
+}
+
+} // namespace
+
+bool CKeyscout::refreshJoysticks()
+{
+    CArray<SJoystickDescriptor> previous = m_joysticks;
     m_joysticks.clear();
     m_inputManager->enumerateJoysticks(m_joysticks);
+    _keepSelections(previous);
+    return !sameJoysticks(previous, m_joysticks);
+}
+
+void CKeyscout::_keepSelections(const CArray<SJoystickDescriptor>& previous)
+{
+    for (uint32_t& selection : m_joystickSelection)
+    {
+        if (selection == C_NO_SELECTION || selection >= previous.getCount())
+        {
+            selection = C_NO_SELECTION;
+            continue;
+        }
+        const CString& id = previous[selection].id;
+        selection = C_NO_SELECTION;
+        for (uint32_t i = 0; i < getListedJoystickCount(); ++i)
+            if (m_joysticks[i].id == id)
+                selection = i;
+    }
 }
 
 uint32_t CKeyscout::getListedJoystickCount() const
@@ -87,15 +124,9 @@ bool CKeyscout::beginDetection(CDetectionFrontEnd& frontEnd)
     if (m_run)
         return false;
     m_run.reset(new CDetectionRun(*this, frontEnd));
-    try
-    {
-        m_run->start();
-    }
-    catch (...)
-    {
-        m_run.reset();
-        throw;
-    }
+    m_lastFailure = CString();
+    m_hasResult = false;
+    _runStep("The detection window could not open", [this] { m_run->start(); });
     return true;
 }
 
@@ -104,20 +135,45 @@ bool CKeyscout::pollDetection()
     if (!m_run)
         return false;
     bool going = false;
-    try
-    {
+    _runStep("The detection stopped", [&] {
         going = m_run->poll();
         if (!going)
+        {
             m_lastResult = m_run->finish();
-    }
-    catch (...)
-    {
-        m_run.reset();
-        throw;
-    }
+            m_hasResult = m_run->hasRecorded();
+        }
+    });
     if (!going)
         m_run.reset();
     return going;
+}
+
+template <typename TStep>
+void CKeyscout::_runStep(const char* failure, TStep step)
+{
+    // The run has released its window and devices when a step throws; the
+    // words are kept for the front end, the exception goes on.
+    try
+    {
+        step();
+    }
+    catch (const CException& exception)
+    {
+        std::string details = exception.getDetails().c_str();
+        while (!details.empty() && (details.back() == '\n' || details.back() == '\r'))
+            details.pop_back();
+        m_lastFailure = failure;
+        if (!details.empty())
+            m_lastFailure += (": " + details).c_str();
+        m_run.reset();
+        throw;
+    }
+    catch (...)
+    {
+        m_lastFailure = failure;
+        m_run.reset();
+        throw;
+    }
 }
 
 void CKeyscout::cancelDetection()

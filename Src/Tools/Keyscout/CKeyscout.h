@@ -44,8 +44,11 @@ public:
     // What the window lets go of at once reaches the mapper as one change.
     void onHeldInputReleased(Tavrin::Engine::CWindow* window, const Tavrin::Engine::CArray<Tavrin::Engine::TKeyCode>& codes) override;
 
-    // Replaces the joystick list with the ones the input manager finds now.
-    void refreshJoysticks();
+    // Replaces the joystick list with the ones the input manager finds now;
+    // a slot keeps its device wherever it moved in the list, and a device
+    // that went away (or past the listed ones) leaves its slot unselected.
+    // True when the list changed.
+    bool refreshJoysticks();
     // One detection run, blocking; returns the names shown to the user. Asked
     // while a run is going, it does nothing and returns the empty text.
     Tavrin::Engine::CString detectKeys(CDetectionFrontEnd& frontEnd);
@@ -60,6 +63,12 @@ public:
     // deletes the detection window whatever references are left.
     void cancelDetection();
     const Tavrin::Engine::CString& getLastResult() const { return m_lastResult; }
+    // True after a run that recorded an input (its names may be empty); false
+    // before any run, after a run with nothing recorded and after a failure.
+    bool hasResult() const { return m_hasResult; }
+    // What went wrong in the last run, in words for the user; empty when it
+    // did not fail.
+    const Tavrin::Engine::CString& getLastFailure() const { return m_lastFailure; }
 
     Tavrin::Engine::CInputManager* getInputManager() const { return m_inputManager.get(); }
     Tavrin::Engine::CInputMapper* getMapper() const { return m_mapper.get(); }
@@ -75,6 +84,10 @@ public:
     void setExcludeMouseMovements(bool exclude) { m_excludeMouseMovements = exclude; }
 
 private:
+    template <typename TStep>
+    void _runStep(const char* failure, TStep step);
+    void _keepSelections(const Tavrin::Engine::CArray<Tavrin::Engine::SJoystickDescriptor>& previous);
+
     Tavrin::Engine::CManagedPtr<Tavrin::Engine::CInputManager> m_inputManager;
     Tavrin::Engine::CManagedPtr<Tavrin::Engine::CWindow> m_window;
     Tavrin::Engine::CManagedPtr<Tavrin::Engine::CInputMapper> m_mapper;
@@ -83,4 +96,6 @@ private:
     bool m_excludeMouseMovements;
     std::unique_ptr<CDetectionRun> m_run;
     Tavrin::Engine::CString m_lastResult;
+    Tavrin::Engine::CString m_lastFailure;
+    bool m_hasResult = false;
 };

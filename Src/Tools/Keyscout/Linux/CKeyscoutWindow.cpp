@@ -2,6 +2,7 @@
 
 #include "Engine/IKernel/CLog.h"
 #include "Tools/Keyscout/CKeyscout.h"
+#include "Tools/Keyscout/Linux/WindowIdentity.h"
 
 #include <gdk/gdkkeysyms.h>
 
@@ -11,31 +12,42 @@ const char* const CKeyscoutWindow::C_TITLE = "Tavrin Engine Input detector";
 
 namespace {
 
-// Dialog units in pixels: the Windows dialog's arrangement, with the
-// vertical unit grown a little since GTK's controls are taller.
-int dluX(int units)
-{
-    return units * 3 / 2;
-}
+const guint C_DEVICE_CHECK_MILLISECONDS = 500;
 
-int dluY(int units)
+// Dialog units as Windows defines them, from the dialog's own font: a
+// quarter of the average character width, an eighth of the line height.
+// The arrangement then grows with the font and the display's scale.
+struct SDialogUnits
 {
-    return units * 2;
-}
+    explicit SDialogUnits(GtkWidget* widget)
+    {
+        PangoContext* context = gtk_widget_get_pango_context(widget);
+        PangoFontMetrics* metrics = pango_context_get_metrics(context, nullptr, nullptr);
+        charWidth = pango_font_metrics_get_approximate_char_width(metrics);
+        lineHeight = pango_font_metrics_get_ascent(metrics) + pango_font_metrics_get_descent(metrics);
+        pango_font_metrics_unref(metrics);
+    }
+    int x(int units) const { return units * charWidth / (4 * PANGO_SCALE); }
+    int y(int units) const { return units * lineHeight / (8 * PANGO_SCALE); }
 
-// Exceptions cannot unwind through GTK's C frames: they stop here, logged
-// (an engine exception logged itself too); the run has already given the
-// window back.
+    int charWidth;
+    int lineHeight;
+};
+
+// Exceptions cannot unwind through GTK's C frames: they stop here (an
+// engine exception logged itself); the run has already given the window back.
 template <typename TAction>
-void guarded(const char* what, TAction action)
+bool guarded(const char* what, TAction action)
 {
     try
     {
         action();
+        return true;
     }
     catch (...)
     {
         logLevel(3, "Error: exception while handling %s; the dialog goes on\n", what);
+        return false;
     }
 }
 
@@ -44,13 +56,17 @@ void guarded(const char* what, TAction action)
 CKeyscoutWindow::CKeyscoutWindow(CKeyscout& application) : m_application(application)
 {
     _build();
-    _listJoysticks();
+    m_application.refreshJoysticks();
+    _fillJoystickLists();
+    m_deviceTimer = g_timeout_add(C_DEVICE_CHECK_MILLISECONDS, _onDeviceTimer, this);
 }
 
 CKeyscoutWindow::~CKeyscoutWindow()
 {
     if (m_timer)
         g_source_remove(m_timer);
+    if (m_deviceTimer)
+        g_source_remove(m_deviceTimer);
     if (m_window)
         gtk_widget_destroy(m_window);
 }
@@ -61,24 +77,47 @@ void CKeyscoutWindow::_build()
     gtk_window_set_title(GTK_WINDOW(m_window), C_TITLE);
     gtk_window_set_resizable(GTK_WINDOW(m_window), FALSE);
     gtk_window_set_position(GTK_WINDOW(m_window), GTK_WIN_POS_CENTER);
-    gtk_widget_set_size_request(m_window, dluX(297), dluY(105));
-    m_layout = gtk_fixed_new();
-    gtk_container_add(GTK_CONTAINER(m_window), m_layout);
+    gtk_container_add(GTK_CONTAINER(m_window), _buildGrid());
+    g_signal_connect(m_window, "key-press-event", G_CALLBACK(_onKeyPress), this);
+    g_signal_connect(m_window, "delete-event", G_CALLBACK(_onDelete), this);
+}
+
+// Dialog 101's arrangement in a grid: labels and combo boxes in two rows,
+// the check box under the combo boxes, then the button and the result line
+// centred across the dialog. The third column keeps the room the Windows
+// dialog leaves right of the combo boxes.
+GtkWidget* CKeyscoutWindow::_buildGrid()
+{
+    SDialogUnits dlu(m_window);
+    GtkWidget* grid = gtk_grid_new();
+    g_object_set(grid, "margin", dlu.x(7), nullptr);
+    gtk_grid_set_column_spacing(GTK_GRID(grid), static_cast<guint>(dlu.x(7)));
+    gtk_grid_set_row_spacing(GTK_GRID(grid), static_cast<guint>(dlu.y(4)));
 
     for (int slot = 0; slot < 2; ++slot)
     {
         GtkWidget* label = gtk_label_new(slot == 0 ? "Joystick #0:" : "Joystick #1:");
         gtk_label_set_xalign(GTK_LABEL(label), 1.0f);
-        _place(label, 7, 7 + 18 * slot, 82, 14);
+        gtk_widget_set_size_request(label, dlu.x(82), -1);
+        gtk_grid_attach(GTK_GRID(grid), label, 0, slot, 1, 1);
         m_joysticks[slot] = gtk_combo_box_text_new();
-        _place(m_joysticks[slot], 96, 7 + 18 * slot, 110, 14);
+        gtk_widget_set_size_request(m_joysticks[slot], dlu.x(110), -1);
+        gtk_grid_attach(GTK_GRID(grid), m_joysticks[slot], 1, slot, 1, 1);
     }
+    GtkWidget* room = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 0);
+    gtk_widget_set_size_request(room, dlu.x(70), -1);
+    gtk_grid_attach(GTK_GRID(grid), room, 2, 0, 1, 1);
+
     m_excludeMouse = gtk_check_button_new_with_label("Exclude mouse movements");
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(m_excludeMouse), TRUE);
-    _place(m_excludeMouse, 95, 46, 111, 10);
+    gtk_widget_set_margin_top(m_excludeMouse, dlu.y(3));
+    gtk_grid_attach(GTK_GRID(grid), m_excludeMouse, 1, 2, 1, 1);
 
     GtkWidget* detect = gtk_button_new_with_label("Detect key(s)");
-    _place(detect, 109, 63, 78, 14);
+    gtk_widget_set_halign(detect, GTK_ALIGN_CENTER);
+    gtk_widget_set_size_request(detect, dlu.x(78), -1);
+    gtk_widget_set_margin_top(detect, dlu.y(3));
+    gtk_grid_attach(GTK_GRID(grid), detect, 0, 3, 3, 1);
     gtk_widget_set_can_default(detect, TRUE);
     gtk_window_set_default(GTK_WINDOW(m_window), detect);
     g_signal_connect(detect, "clicked", G_CALLBACK(_onDetectClicked), this);
@@ -86,27 +125,46 @@ void CKeyscoutWindow::_build()
     m_result = gtk_label_new(CKeyscout::C_PROMPT);
     gtk_label_set_selectable(GTK_LABEL(m_result), TRUE);
     gtk_label_set_justify(GTK_LABEL(m_result), GTK_JUSTIFY_CENTER);
-    _place(m_result, 7, 84, 283, 14);
-
-    g_signal_connect(m_window, "key-press-event", G_CALLBACK(_onKeyPress), this);
-    g_signal_connect(m_window, "delete-event", G_CALLBACK(_onDelete), this);
+    // A long result wraps inside the dialog's width instead of widening it.
+    gtk_label_set_line_wrap(GTK_LABEL(m_result), TRUE);
+    gtk_label_set_line_wrap_mode(GTK_LABEL(m_result), PANGO_WRAP_WORD_CHAR);
+    gtk_label_set_max_width_chars(GTK_LABEL(m_result), 60);
+    gtk_widget_set_margin_top(m_result, dlu.y(3));
+    gtk_grid_attach(GTK_GRID(grid), m_result, 0, 4, 3, 1);
     gtk_widget_grab_focus(detect);
+    return grid;
 }
 
-void CKeyscoutWindow::_place(GtkWidget* widget, int x, int y, int width, int height)
+void CKeyscoutWindow::_fillJoystickLists()
 {
-    gtk_widget_set_size_request(widget, dluX(width), dluY(height));
-    gtk_fixed_put(GTK_FIXED(m_layout), widget, dluX(x), dluY(y));
-}
-
-void CKeyscoutWindow::_listJoysticks()
-{
-    m_application.refreshJoysticks();
     const CArray<SJoystickDescriptor>& joysticks = m_application.getJoysticks();
-    // Appended in list order: an item's index is its place in the list.
-    for (uint32_t i = 0; i < m_application.getListedJoystickCount(); ++i)
-        for (GtkWidget* combo : m_joysticks)
-            gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(combo), joysticks[i].name.c_str());
+    for (uint32_t slot = 0; slot < CKeyscout::C_SLOT_COUNT; ++slot)
+    {
+        GtkComboBoxText* combo = GTK_COMBO_BOX_TEXT(m_joysticks[slot]);
+        gtk_combo_box_text_remove_all(combo);
+        // Appended in list order: an item's index is its place in the list.
+        for (uint32_t i = 0; i < m_application.getListedJoystickCount(); ++i)
+            gtk_combo_box_text_append_text(combo, joysticks[i].name.c_str());
+        // All bits set, no joystick, is -1: nothing selected.
+        gtk_combo_box_set_active(GTK_COMBO_BOX(combo), static_cast<gint>(m_application.getJoystickSelection(slot)));
+    }
+}
+
+void CKeyscoutWindow::_readSelections()
+{
+    for (uint32_t slot = 0; slot < CKeyscout::C_SLOT_COUNT; ++slot)
+    {
+        // -1, nothing chosen, becomes the all-bits-set "no joystick" value.
+        int active = gtk_combo_box_get_active(GTK_COMBO_BOX(m_joysticks[slot]));
+        m_application.setJoystickSelection(slot, static_cast<uint32_t>(active));
+    }
+}
+
+void CKeyscoutWindow::_relistJoysticks()
+{
+    _readSelections();
+    if (m_application.refreshJoysticks())
+        _fillJoystickLists();
 }
 
 void CKeyscoutWindow::run()
@@ -117,12 +175,7 @@ void CKeyscoutWindow::run()
 
 void CKeyscoutWindow::_detect()
 {
-    for (uint32_t slot = 0; slot < CKeyscout::C_SLOT_COUNT; ++slot)
-    {
-        // -1, nothing chosen, becomes the all-bits-set "no joystick" value.
-        int active = gtk_combo_box_get_active(GTK_COMBO_BOX(m_joysticks[slot]));
-        m_application.setJoystickSelection(slot, static_cast<uint32_t>(active));
-    }
+    _readSelections();
     m_application.setExcludeMouseMovements(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(m_excludeMouse)));
     if (m_application.beginDetection(*this))
         m_timer = g_timeout_add(10, _onPollTimer, this);
@@ -131,14 +184,19 @@ void CKeyscoutWindow::_detect()
 bool CKeyscoutWindow::_poll()
 {
     bool going = false;
-    guarded("a detection pass", [&] { going = m_application.pollDetection(); });
-    if (!going)
-        m_timer = 0;
-    return going;
+    if (!guarded("a detection pass", [&] { going = m_application.pollDetection(); }))
+        _showFailure();
+    if (going)
+        return true;
+    m_timer = 0;
+    // Devices that came or went during the run: their events went with it.
+    guarded("the joystick list", [this] { _relistJoysticks(); });
+    return false;
 }
 
 void CKeyscoutWindow::onDetectionStarted()
 {
+    markDetectionWindow(m_application.getWindow()->getHandle());
     gtk_widget_set_sensitive(m_window, FALSE);
     gtk_widget_hide(m_window);
 }
@@ -147,6 +205,24 @@ void CKeyscoutWindow::onDetectionFinished(const CString& result)
 {
     m_console.onDetectionFinished(result);
     gtk_label_set_text(GTK_LABEL(m_result), result.c_str());
+    _showAgain();
+}
+
+void CKeyscoutWindow::onDetectionAbandoned()
+{
+    // Not a result: nothing on standard output; the failure is shown once
+    // the exception reached the dialog.
+    _showAgain();
+}
+
+void CKeyscoutWindow::_showFailure()
+{
+    const CString& failure = m_application.getLastFailure();
+    gtk_label_set_text(GTK_LABEL(m_result), failure.isEmpty() ? "The detection failed" : failure.c_str());
+}
+
+void CKeyscoutWindow::_showAgain()
+{
     gtk_widget_set_sensitive(m_window, TRUE);
     gtk_widget_show(m_window);
     gtk_window_present(GTK_WINDOW(m_window));
@@ -154,22 +230,35 @@ void CKeyscoutWindow::onDetectionFinished(const CString& result)
 
 void CKeyscoutWindow::_copyResult()
 {
-    // The whole line, whatever part of it is selected: it is what goes into
-    // a bindings file.
+    // Only a result replaces what the user had on the clipboard: not the
+    // prompt, not an empty run, not a failure. The whole line, whatever part
+    // of it is selected: it is what goes into a bindings file.
+    if (!m_application.hasResult())
+        return;
     GtkClipboard* clipboard = gtk_clipboard_get(GDK_SELECTION_CLIPBOARD);
-    gtk_clipboard_set_text(clipboard, gtk_label_get_text(GTK_LABEL(m_result)), -1);
+    gtk_clipboard_set_text(clipboard, m_application.getLastResult().c_str(), -1);
     gtk_clipboard_store(clipboard);
 }
 
 void CKeyscoutWindow::_onDetectClicked(GtkButton* /*button*/, gpointer self)
 {
     CKeyscoutWindow* window = static_cast<CKeyscoutWindow*>(self);
-    guarded("the detect button", [window] { window->_detect(); });
+    if (!guarded("the detect button", [window] { window->_detect(); }))
+        window->_showFailure();
 }
 
 gboolean CKeyscoutWindow::_onPollTimer(gpointer self)
 {
     return static_cast<CKeyscoutWindow*>(self)->_poll() ? G_SOURCE_CONTINUE : G_SOURCE_REMOVE;
+}
+
+gboolean CKeyscoutWindow::_onDeviceTimer(gpointer self)
+{
+    CKeyscoutWindow* window = static_cast<CKeyscoutWindow*>(self);
+    // A run reads the selections it started with; the lists wait for its end.
+    if (!window->m_application.isDetecting() && window->m_joystickWatch.hasChanged())
+        guarded("the joystick list", [window] { window->_relistJoysticks(); });
+    return G_SOURCE_CONTINUE;
 }
 
 gboolean CKeyscoutWindow::_onKeyPress(GtkWidget* /*widget*/, GdkEventKey* event, gpointer self)

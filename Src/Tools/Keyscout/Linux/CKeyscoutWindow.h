@@ -2,13 +2,15 @@
 
 #include "Tools/Keyscout/CConsoleFrontEnd.h"
 #include "Tools/Keyscout/CDetectionFrontEnd.h"
+#include "Tools/Keyscout/Linux/CJoystickWatch.h"
 
 #include <gtk/gtk.h>
 
 class CKeyscout;
 
 // The dialog on Linux: the same controls, texts and arrangement as dialog
-// 101 on Windows. A run is driven from a 10 ms timer of the GTK main loop
+// 101 on Windows, laid out by GTK so that it follows the font and the
+// display's scale. A run is driven from a 10 ms timer of the GTK main loop
 // while the window is hidden; every result also goes to standard output.
 class CKeyscoutWindow : public CDetectionFrontEnd
 {
@@ -25,26 +27,33 @@ public:
 
     void onDetectionStarted() override;
     void onDetectionFinished(const Tavrin::Engine::CString& result) override;
+    void onDetectionAbandoned() override;
 
 private:
     void _build();
-    void _listJoysticks();
-    void _place(GtkWidget* widget, int x, int y, int width, int height);
+    GtkWidget* _buildGrid();
+    void _fillJoystickLists();
+    void _readSelections();
+    void _relistJoysticks();
     void _detect();
     bool _poll();
+    void _showFailure();
+    void _showAgain();
     void _copyResult();
 
     static void _onDetectClicked(GtkButton* button, gpointer self);
     static gboolean _onPollTimer(gpointer self);
+    static gboolean _onDeviceTimer(gpointer self);
     static gboolean _onKeyPress(GtkWidget* widget, GdkEventKey* event, gpointer self);
     static gboolean _onDelete(GtkWidget* widget, GdkEvent* event, gpointer self);
 
     CKeyscout& m_application;
     CConsoleFrontEnd m_console;
+    CJoystickWatch m_joystickWatch;
     GtkWidget* m_window = nullptr;
-    GtkWidget* m_layout = nullptr;
     GtkWidget* m_result = nullptr;
     GtkWidget* m_joysticks[2] = {nullptr, nullptr};
     GtkWidget* m_excludeMouse = nullptr;
     guint m_timer = 0;
+    guint m_deviceTimer = 0;
 };

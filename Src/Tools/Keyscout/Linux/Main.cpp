@@ -1,58 +1,39 @@
-#include "Engine/IInput/IInput.h"
 #include "Engine/IKernel/IKernel.h"
-#include "Engine/IRenderer/IRenderer.h"
-#include "KeyscoutVersion.h"
-#include "Tools/Keyscout/CCommandLine.h"
-#include "Tools/Keyscout/CConsoleFrontEnd.h"
 #include "Tools/Keyscout/CKeyscout.h"
+#include "Tools/Keyscout/CKeyscoutProgram.h"
 #include "Tools/Keyscout/Linux/CKeyscoutWindow.h"
+#include "Tools/Keyscout/Linux/DisplayLoss.h"
 #include "Tools/Keyscout/Linux/ReportFolder.h"
+#include "Tools/Keyscout/Linux/WindowIdentity.h"
 
 #include <gtk/gtk.h>
 
+#include <csignal>
 #include <cstdio>
 
-using namespace Tavrin::Engine;
-
 namespace {
-
-const int C_EXIT_NO_INPUT = 1;
-const int C_EXIT_USAGE = 2;
 
 int runDialog(CKeyscout& application)
 {
     CKeyscoutWindow window(application);
     window.run();
-    return 0;
-}
-
-int runOnce(CKeyscout& application)
-{
-    CConsoleFrontEnd console;
-    return application.detectKeys(console).isEmpty() ? C_EXIT_NO_INPUT : 0;
+    return CKeyscoutProgram::C_STATUS_SUCCESS;
 }
 
 } // namespace
 
-// Nothing is caught here: an engine exception has written its crash report
-// and log line before it leaves, and the runtime ends the process.
+// The standard streams were opened, if closed, before anything else ran
+// (StandardStreams.cpp).
 int main(int argumentCount, char** arguments)
 {
-    CCommandLine commandLine(argumentCount, arguments);
-    switch (commandLine.getMode())
-    {
-    case CCommandLine::C_MODE_HELP:
-        fputs(CCommandLine::C_USAGE, stdout);
-        return 0;
-    case CCommandLine::C_MODE_VERSION:
-        printf("keyscout %s\n", KEYSCOUT_VERSION_TEXT);
-        return 0;
-    case CCommandLine::C_MODE_UNKNOWN:
-        fprintf(stderr, "%s\n%s", commandLine.getError().c_str(), CCommandLine::C_USAGE);
-        return C_EXIT_USAGE;
-    default:
-        break;
-    }
+    // A reader that went away (keyscout --once | true) is a result that could
+    // not be written, status 3, not a silent death by SIGPIPE.
+    signal(SIGPIPE, SIG_IGN);
+    CKeyscoutProgram program(argumentCount, arguments, stdout, stderr);
+    int status = 0;
+    if (program.answerAtOnce(status))
+        return status;
+    setProgramIdentity();
     // Nothing here draws with OpenGL: without this, the first GTK program of
     // an X session probes it for its visuals and maps a software OpenGL stack
     // (about 50 MB). A user's own GDK_GL setting stays.
@@ -60,31 +41,25 @@ int main(int argumentCount, char** arguments)
     // Before any module: without a display there is nothing to report.
     // --once shows no GTK window: opening the display (GDK alone) checks it
     // without GTK's modules and accessibility bridge.
-    bool once = commandLine.getMode() == CCommandLine::C_MODE_ONCE;
+    bool once = program.getCommandLine().getMode() == CCommandLine::C_MODE_ONCE;
     if (!(once ? gdk_init_check(nullptr, nullptr) : gtk_init_check(nullptr, nullptr)))
     {
         fputs("Keyscout needs a graphical display (X11 or Wayland), and none could be opened: check DISPLAY or WAYLAND_DISPLAY.\n", stderr);
-        return C_EXIT_USAGE;
+        return CKeyscoutProgram::C_STATUS_USAGE;
+    }
+    if (!once)
+    {
+        setDefaultWindowIcon();
+        // The font map starts fontconfig's set-up (configuration and caches,
+        // tens of ms) in a thread of its own: begun here it overlaps the
+        // modules' install.
+        pango_cairo_font_map_get_default();
     }
     chooseReportFolder();
-    // The font map starts fontconfig's set-up (configuration and caches, tens
-    // of ms) in a thread of its own: begun here it overlaps the modules' install.
-    if (!once)
-        pango_cairo_font_map_get_default();
-
-    IKernel::install();
-    IInput::install();
-    IRenderer::install();
-    int status = 0;
-    {
-        // Outlives the modules: its destructor only releases what it holds.
-        CKeyscout application;
-        status = commandLine.getMode() == CCommandLine::C_MODE_ONCE ? runOnce(application) : runDialog(application);
-        // Its window must go before the renderer's uninstall deletes it.
-        application.cancelDetection();
-        IRenderer::uninstall();
-        IInput::uninstall();
-        IKernel::uninstall();
-    }
-    return status;
+    // The log's copy on standard error (the debugger's output here).
+    Tavrin::Engine::IKernel::setLogMirror(program.getCommandLine().isVerbose());
+    // SDL opens its own display connection with the input manager.
+    program.setEngineReadyHook(watchDisplayLoss);
+    program.setDetectionWindowHook([](void* window) { markDetectionWindow(window); });
+    return program.run(runDialog);
 }

@@ -46,6 +46,14 @@ INT_PTR CKeyscoutDialog::_handle(HWND dialog, UINT message, WPARAM wParam, LPARA
     }
     if (message == WM_COMMAND)
         return _onCommand(dialog, wParam);
+    if (message == WM_DEVICECHANGE)
+    {
+        // Sent to every top-level window when devices come or go.
+        CKeyscout* application = reinterpret_cast<CKeyscout*>(GetWindowLongPtrA(dialog, GWLP_USERDATA));
+        if (application && !application->isDetecting())
+            CKeyscoutDialog(dialog, *application).relistJoysticks();
+        return TRUE;
+    }
     return FALSE;
 }
 
@@ -73,7 +81,21 @@ void CKeyscoutDialog::initialise()
     SetDlgItemTextA(m_dialog, IDC_RESULT, CKeyscout::C_PROMPT);
     _send(IDC_EXCLUDE_MOUSE, BM_SETCHECK, BST_CHECKED, 0);
     m_application.refreshJoysticks();
+    _fillJoystickLists();
+}
+
+void CKeyscoutDialog::relistJoysticks()
+{
+    readSelections();
+    if (m_application.refreshJoysticks())
+        _fillJoystickLists();
+}
+
+void CKeyscoutDialog::_fillJoystickLists()
+{
     const CArray<SJoystickDescriptor>& joysticks = m_application.getJoysticks();
+    _send(IDC_JOYSTICK0, CB_RESETCONTENT, 0, 0);
+    _send(IDC_JOYSTICK1, CB_RESETCONTENT, 0, 0);
     // Inserted by position, so an item's index is its place in the list.
     for (uint32_t i = 0; i < m_application.getListedJoystickCount(); ++i)
     {
@@ -81,6 +103,9 @@ void CKeyscoutDialog::initialise()
         _send(IDC_JOYSTICK0, CB_INSERTSTRING, static_cast<WPARAM>(i), name);
         _send(IDC_JOYSTICK1, CB_INSERTSTRING, static_cast<WPARAM>(i), name);
     }
+    // All bits set, no joystick, is -1: no selection.
+    _send(IDC_JOYSTICK0, CB_SETCURSEL, static_cast<WPARAM>(static_cast<int>(m_application.getJoystickSelection(0))), 0);
+    _send(IDC_JOYSTICK1, CB_SETCURSEL, static_cast<WPARAM>(static_cast<int>(m_application.getJoystickSelection(1))), 0);
 }
 
 void CKeyscoutDialog::readSelections()
@@ -105,9 +130,14 @@ void CKeyscoutDialog::detect()
     catch (...)
     {
         _dropQueuedDetectCommands();
+        // Said where the result would have been; the procedure logs it.
+        SetDlgItemTextA(m_dialog, IDC_RESULT, m_application.getLastFailure().c_str());
         throw;
     }
     _dropQueuedDetectCommands();
+    // Devices that came or went during the run: their notices found the
+    // dialog busy.
+    relistJoysticks();
 }
 
 void CKeyscoutDialog::_dropQueuedDetectCommands()
@@ -144,8 +174,11 @@ HWND s_copyDialog = nullptr;
 
 bool CKeyscoutDialog::copyResult() const
 {
-    char text[1024] = "";
-    GetDlgItemTextA(m_dialog, IDC_RESULT, text, sizeof(text));
+    // Only a result replaces what the user had on the clipboard: not the
+    // prompt, not an empty run, not a failure.
+    if (!m_application.hasResult())
+        return false;
+    const char* text = m_application.getLastResult().c_str();
     size_t size = strlen(text) + 1;
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
     if (!memory)

@@ -25,8 +25,11 @@ public:
     void readSelections();
     // Reads the selections and runs one detection; nothing while one runs.
     void detect();
+    // The joysticks found now; each combo box keeps its device if still there.
+    void relistJoysticks();
 
-    // Puts the result line on the clipboard as text (Ctrl+C in the dialog).
+    // Puts the last result on the clipboard as text (Ctrl+C in the dialog);
+    // false, the clipboard untouched, when there is none.
     bool copyResult() const;
 
     void onDetectionStarted() override;
@@ -36,6 +39,7 @@ private:
     static INT_PTR _handle(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
     static INT_PTR _onCommand(HWND dialog, WPARAM wParam);
     void _dropQueuedDetectCommands();
+    void _fillJoystickLists();
     static LRESULT CALLBACK _onDialogMessage(int code, WPARAM wParam, LPARAM lParam);
     static void _hookCopyKey(HWND dialog);
     static void _unhookCopyKey(HWND dialog);

@@ -1,5 +1,6 @@
 #include "Engine/IKernel/CException.h"
 #include "Engine/IKernel/CLog.h"
+#include "Engine/IKernel/IKernel.h"
 #include "Engine/IKernel/KernelTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -44,7 +45,18 @@ TEST_F(CLogDebugOutputTest, UnopenableFileIsReported)
     Tavrin::Engine::log("lost\n");
     Tavrin::Engine::log("lost\nas well\n");
     std::string output = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(output, "Log file is " + path + "\n\rCannot open log file !\nCannot open log file !\n");
+    EXPECT_EQ(output, "Log file is " + path + "\nCannot open log file !\nCannot open log file !\n");
+}
+
+TEST_F(CLogDebugOutputTest, WithoutTheMirrorTheNewFileIsNotAnnounced)
+{
+    std::string path = m_folder.path() + "/quiet.txt";
+    IKernel::setLogMirror(false);
+    testing::internal::CaptureStderr();
+    reopenLog(path.c_str());
+    std::string output = testing::internal::GetCapturedStderr();
+    IKernel::setLogMirror(true);
+    EXPECT_EQ(output, "");
 }
 
 TEST_F(CLogDebugOutputTest, DisplayLogsTheReportAndWritesItToStandardError)

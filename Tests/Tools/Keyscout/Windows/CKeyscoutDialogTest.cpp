@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -274,11 +275,23 @@ std::string clipboardText()
     return text;
 }
 
-// The dialog's modal loop passes each key through the message filter before
-// the focused control sees it; Ctrl+C there copies the result line.
-TEST_F(CKeyscoutDialogTest, CtrlCCopiesTheResultLine)
+void setClipboardText(const char* text)
 {
-    SetDlgItemTextA(m_dialog, IDC_RESULT, "leftctrl + a");
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, strlen(text) + 1);
+    memcpy(GlobalLock(memory), text, strlen(text) + 1);
+    GlobalUnlock(memory);
+    SetClipboardData(CF_TEXT, memory);
+    CloseClipboard();
+}
+
+// The dialog's modal loop passes each key through the message filter before
+// the focused control sees it; Ctrl+C there copies a result, and only a
+// result: the prompt and a run that recorded nothing leave the clipboard.
+TEST_F(CKeyscoutDialogTest, CtrlCCopiesAResultOnly)
+{
+    setClipboardText("kept");
     BYTE keys[256] = {};
     MSG message{GetDlgItem(m_dialog, IDC_DETECT), WM_KEYDOWN, 'C', 0, 0, {0, 0}};
     SetKeyboardState(keys);
@@ -286,9 +299,30 @@ TEST_F(CKeyscoutDialogTest, CtrlCCopiesTheResultLine)
     keys[VK_CONTROL] = 0x80;
     SetKeyboardState(keys);
     EXPECT_TRUE(CallMsgFilterA(&message, MSGF_DIALOGBOX));
-    EXPECT_EQ(clipboardText(), "leftctrl + a");
+    EXPECT_EQ(clipboardText(), "kept");
+
+    m_input->m_mouseScript = {{0, 0, 0.0f}, {0, 0, 1.0f}};
+    SendMessageA(m_dialog, WM_COMMAND, MAKEWPARAM(IDC_DETECT, BN_CLICKED), 0);
+    EXPECT_TRUE(CallMsgFilterA(&message, MSGF_DIALOGBOX));
+    EXPECT_EQ(clipboardText(), "mousewheel + mousewheelup");
     keys[VK_CONTROL] = 0;
     SetKeyboardState(keys);
+}
+
+// Devices that come or go reach every top-level window as WM_DEVICECHANGE.
+TEST_F(CKeyscoutDialogTest, TheListsFollowDevicesAndAGoneDeviceLeavesItsSlotEmpty)
+{
+    send(IDC_JOYSTICK0, CB_SETCURSEL, 0);
+    send(IDC_JOYSTICK1, CB_SETCURSEL, 2);
+    m_input->m_padIds = {"p2", "new"};
+    SendMessageA(m_dialog, WM_DEVICECHANGE, 7 /* DBT_DEVNODES_CHANGED */, 0);
+    for (int combo : {IDC_JOYSTICK0, IDC_JOYSTICK1})
+    {
+        ASSERT_EQ(send(combo, CB_GETCOUNT), 2) << combo;
+        EXPECT_EQ(item(combo, 0) + "," + item(combo, 1), "Pad p2,Pad new") << combo;
+    }
+    EXPECT_EQ(send(IDC_JOYSTICK0, CB_GETCURSEL), CB_ERR);
+    EXPECT_EQ(send(IDC_JOYSTICK1, CB_GETCURSEL), 0);
 }
 
 TEST_F(CKeyscoutDialogTest, OnlyTheButtonAndCancelCommandsAreHandled)

@@ -54,6 +54,10 @@ uint64_t CSystemServices::getAvailablePhysicalBytes()
 
 void CSystemServices::debugOutput(const char* text)
 {
+    // The debugger's line ends ("\n\r") would leave a stray carriage return
+    // on a terminal.
+    for (const char* cut; (cut = strchr(text, '\r')); text = cut + 1)
+        fwrite(text, 1, static_cast<size_t>(cut - text), stderr);
     fputs(text, stderr);
 }
 
