@@ -32,6 +32,10 @@ public:
     // the program chose another before the first install.
     static const CString& getReportFolder() { return s_reportFolder.isEmpty() ? s_executableFolder : s_reportFolder; }
     static void setReportFolder(const char* folder) { s_reportFolder = folder ? folder : ""; }
+    // A program that found no folder fit for its reports (and said so) runs
+    // without a log file and crash file.
+    static bool areReportsEnabled() { return s_reportsEnabled; }
+    static void setReportsEnabled(bool enabled) { s_reportsEnabled = enabled; }
     static uint32_t getProcessorCount() { return s_processorCount; }
     static uint32_t getInstallCount() { return s_installCount; }
 
@@ -65,6 +69,7 @@ protected:
     static CString s_executablePath;
     static CString s_runtimeLibraryPath;
     static CString s_reportFolder;
+    static bool s_reportsEnabled;
     static uint32_t s_processorCount;
     static bool s_testMode;
 };
