@@ -184,10 +184,10 @@ void CLog::write(const char* text, uint32_t level)
     // way out (a listener may throw).
     size_t length = strlen(text) + 1;
     std::unique_ptr<char, void (*)(void*)> copy(static_cast<char*>(malloc(length)), free);
-    if (!copy)
-        return;
-    memcpy(copy.get(), text, length);
-    _write(copy.get(), level, true);
+    if (copy)
+        memcpy(copy.get(), text, length);
+    // Out of memory: written, but not heard.
+    _write(copy ? copy.get() : text, level, copy != nullptr);
 }
 
 void CLog::_write(const char* text, uint32_t level, bool heard)

@@ -98,7 +98,9 @@ void logWorkingDirectory()
 {
     if (readWorkingDirectory().isEmpty())
     {
+        int32_t error = CSystemServices::getLastError();
         log("Working directory cannot be read\n");
+        CSystemServices::setLastError(error);
         logLastError();
         return;
     }
