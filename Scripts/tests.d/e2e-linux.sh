@@ -316,7 +316,7 @@ else
 fi
 [ -n "$bus_pid" ] && kill "$bus_pid" 2>/dev/null
 
-# === A desktop program: streams, statuses, failures, layout, identity ===========
+# === A desktop program: streams, statuses, failures, layout, identity ====
 # run_once KEY COMMAND...: runs a --once command line (a function) in the
 # background, presses KEY in its window, or closes the window when KEY is
 # "-", and prints the command's exit status.
@@ -487,3 +487,83 @@ if command -v weston >/dev/null; then
 else
   fail "Wayland" "weston is not installed (Scripts/install-dependencies.sh installs it)"
 fi
+=======
+# --- Reports folder and files ---------------------------------------------------------
+# The log's folder as a user meets it: no folder fit for it (unprivileged user,
+# read-only or missing state folder), HOME unset, a link put in the log's
+# place, two instances at once.
+as_nobody() { setpriv --reuid=65534 --regid=65534 --clear-groups "$@"; }
+# once_pressing_x ENV...: --once with the environment given, pressing x in the
+# detection window; "<stdout> <status>", standard error in $work/stderr.txt.
+once_pressing_x() {
+  : >"$out"
+  as_nobody env "$@" "$exe" --once >"$out" 2>"$work/stderr.txt" &
+  app_pid=$!
+  if wait_window "$window_title" 200; then
+    xdotool windowfocus --sync "$(window_id "$window_title")" 2>/dev/null
+    sleep 0.2
+    hold_keys xdotool x
+  fi
+  wait "$app_pid"
+  local status=$?
+  app_pid=""
+  echo "$(cat "$out") $status"
+}
+said_no_log() { grep -F "no log could be written" "$work/stderr.txt"; }
+
+reports="$(mktemp -d)"
+chmod 755 "$reports"
+mkdir -m 755 "$reports/read-only"
+touch "$reports/file"
+nobody_home="$(getent passwd nobody | cut -d: -f6)"
+rm -rf /tmp/.local/state/keyscout
+# case: environment | why no log could be written
+while IFS='|' read -r name environment reason; do
+  # shellcheck disable=SC2086
+  check "no log, $name: detection works" "x 0" "$(once_pressing_x $environment)"
+  check "no log, $name: one line says why" "Keyscout: no log could be written: $reason" "$(said_no_log)"
+  check "no log, $name: no 'Cannot open log file'" "0" "$(grep -c "Cannot open log file" "$work/stderr.txt")"
+done <<CASES
+XDG_STATE_HOME read-only|XDG_STATE_HOME=$reports/read-only HOME=$reports/read-only|'$reports/read-only/keyscout': Permission denied
+XDG_STATE_HOME a regular file|XDG_STATE_HOME=$reports/file HOME=$reports/read-only|'$reports/file/keyscout': Not a directory
+HOME read-only|-u XDG_STATE_HOME HOME=$reports/read-only|'$reports/read-only/.local': Permission denied
+HOME unset: the password database's home|-u XDG_STATE_HOME -u HOME|'$nobody_home': Permission denied
+CASES
+[ -e /tmp/.local/state/keyscout ] && fail "HOME unset: never a shared folder" "/tmp/.local/state/keyscout made" ||
+  pass "HOME unset: never a shared folder" "no /tmp/.local/state/keyscout"
+rm -rf "$reports"
+
+# A link in the log's place is replaced by the log; what it led to keeps every byte.
+echo "someone else's" >"$work/victim.txt"
+rm -f "$crash_file"
+ln -sf "$work/victim.txt" "$log_file"
+"$exe" --once >/dev/null 2>&1 &
+app_pid=$!
+wait_window "$window_title" 200 && close_window
+wait "$app_pid"
+app_pid=""
+check "link in place of the log: its target untouched" "someone else's" "$(cat "$work/victim.txt")"
+[ -f "$log_file" ] && [ ! -L "$log_file" ] && grep -q "Installing IKernel" "$log_file" &&
+  pass "link in place of the log: replaced by the log" "$log_file" ||
+  fail "link in place of the log: replaced by the log" "$(ls -l "$log_file" 2>&1)"
+
+# Two instances: the second writes a log of its own and says so in its first line.
+second_log="${log_file%.txt}-2.txt"
+rm -f "$second_log"
+start_program
+first_pid=$app_pid
+if wait_window "$dialog_title" 200; then
+  "$exe" --once >/dev/null 2>&1 &
+  app_pid=$!
+  wait_window "$window_title" 200 && close_window
+  wait "$app_pid"
+  app_pid=$first_pid
+  check "second instance: first line of its own log" \
+    "Log file '$log_file' is in use by another instance of the program: this one writes '$second_log'" \
+    "$(sed -n 's/^\[[^]]*\] //p' "$second_log" 2>/dev/null | head -n 1)"
+  check "second instance: the first one's log intact" "1" "$(grep -c "Installing IKernel" "$log_file")"
+  end_program "first of two instances" press_escape
+else
+  fail "two instances" "'$dialog_title' did not appear"
+fi
+rm -f "$second_log" "${crash_file%.txt}-2.txt"

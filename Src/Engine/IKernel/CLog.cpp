@@ -69,10 +69,14 @@ CString composeDefaultName()
 
 const char cannotOpenMessage[] = "Cannot open log file !\n";
 
+// Names tried when other running instances hold the log's name.
+const uint32_t maximumFileNumber = 16;
+
 } // namespace
 
 CLog::CLog(const char* fileName)
-    : m_formatBuffer(static_cast<char*>(malloc(8192))),
+    : m_fileNumber(1),
+      m_formatBuffer(static_cast<char*>(malloc(8192))),
       m_wideFormatBuffer(static_cast<uint16_t*>(malloc(16384))),
       m_formatBufferSize(m_formatBuffer && m_wideFormatBuffer ? 8192 : 0),
       m_lowestLevel(2),
@@ -133,14 +137,17 @@ void CLog::setIndentation(const char* text)
 
 void CLog::addListener(TLogListener listener)
 {
-    CCriticalSectionLock lock(m_listenerLock);
+    CCriticalSectionLock lock(globalLogLock());
     m_listeners.add(listener);
     m_listenerCount = static_cast<uint32_t>(m_listeners.getCount());
 }
 
 void CLog::removeListener(TLogListener listener)
 {
-    CCriticalSectionLock lock(m_listenerLock);
+    // Listeners are called under this lock: taking it waits for a message
+    // that another thread is telling them. The listener's own thread holds it
+    // already, so a listener may remove itself.
+    CCriticalSectionLock lock(globalLogLock());
     m_listeners.removeAt(m_listeners.indexOf(listener));
     m_listenerCount = static_cast<uint32_t>(m_listeners.getCount());
 }
@@ -152,7 +159,8 @@ CLog::TAccept CLog::_accept(uint32_t level)
         return C_ACCEPT_DROPPED;
     if (m_writeToFile && !m_file)
     {
-        m_file = CFileSystem::openFile(m_fileName, "a");
+        int32_t outcome;
+        m_file = CFileSystem::openOwnFile(m_fileName, false, &outcome);
         if (!m_file)
             return C_ACCEPT_CANNOT_OPEN;
     }
@@ -163,29 +171,32 @@ void CLog::write(const char* text, uint32_t level)
 {
     if (!text)
         return;
-    if (m_listenerCount)
+    if (!m_listenerCount)
     {
-        // A listener may log, and a nested log may reallocate the shared
-        // buffer that `text` lives in: the walk keeps a copy of its own.
-        size_t length = strlen(text) + 1;
-        // Freed on every way out: a listener may throw.
-        std::unique_ptr<char, void (*)(void*)> copy(static_cast<char*>(malloc(length)), free);
-        if (copy)
-        {
-            memcpy(copy.get(), text, length);
-            _write(copy.get(), level);
-            return;
-        }
+        // Decided once: a listener added from here on hears the next message.
+        _write(text, level, false);
+        return;
     }
-    _write(text, level);
+    // The list is read and the listeners are called under the global lock,
+    // in its place in the lock order (before the file lock).
+    CCriticalSectionLock lock(globalLogLock());
+    // A listener may log, and a nested log overwrites the shared buffer that
+    // `text` may live in: the walk keeps a copy of its own, freed on every
+    // way out (a listener may throw).
+    size_t length = strlen(text) + 1;
+    std::unique_ptr<char, void (*)(void*)> copy(static_cast<char*>(malloc(length)), free);
+    if (copy)
+        memcpy(copy.get(), text, length);
+    // Out of memory: written, but not heard.
+    _write(copy ? copy.get() : text, level, copy != nullptr);
 }
 
-void CLog::_write(const char* text, uint32_t level)
+void CLog::_write(const char* text, uint32_t level, bool heard)
 {
     const char* newline = strchr(text, '\n');
     if (!newline || newline[1] == '\0')
     {
-        _writeLine(text, level);
+        _writeLine(text, level, heard);
         return;
     }
     TAccept accepted;
@@ -196,11 +207,11 @@ void CLog::_write(const char* text, uint32_t level)
     if (accepted == C_ACCEPT_CANNOT_OPEN)
         CSystemServices::debugOutput(cannotOpenMessage);
     if (accepted == C_ACCEPT_WRITE)
-        _writeCut(text, level);
+        _writeCut(text, level, heard);
 }
 
 // Every line gets its own prefix.
-void CLog::_writeCut(const char* text, uint32_t level)
+void CLog::_writeCut(const char* text, uint32_t level, bool heard)
 {
     const char* piece = text;
     for (const char* newline = strchr(piece, '\n'); newline; newline = strchr(piece, '\n'))
@@ -211,18 +222,18 @@ void CLog::_writeCut(const char* text, uint32_t level)
         if (!line)
         {
             // Out of memory: the rest goes out in one piece rather than not at all.
-            _writeLine(piece, level);
+            _writeLine(piece, level, heard);
             return;
         }
         memcpy(line, piece, length);
         line[length] = '\0';
-        _writeLine(line, level);
+        _writeLine(line, level, heard);
         if (line != stackLine)
             free(line);
         piece = newline + 1;
     }
     if (*piece)
-        _writeLine(piece, level);
+        _writeLine(piece, level, heard);
 }
 
 uint32_t CLog::formatSeconds(char* out, uint64_t ticks, uint64_t frequency)
@@ -283,16 +294,37 @@ uint32_t CLog::_buildPrefix(char* prefix)
     return length + m_memoryTextLength;
 }
 
-void CLog::_writeLine(const char* text, uint32_t level)
+// Caller holds the global log lock. Each piece goes to every listener in
+// turn; a listener removed meanwhile (by a listener, or by itself) is not
+// called again, one added hears the next message.
+void CLog::_tellListeners(const char* const* pieces, uint32_t pieceCount)
+{
+    CArray<TLogListener> listeners = m_listeners;
+    for (uint32_t piece = 0; piece < pieceCount; ++piece)
+    {
+        if (!pieces[piece][0])
+            continue;
+        for (TLogListener listener : listeners)
+            if (m_listeners.indexOf(listener) != CArray<TLogListener>::C_NOT_FOUND)
+                listener(pieces[piece]);
+    }
+}
+
+void CLog::_writeLine(const char* text, uint32_t level, bool heard)
 {
     char prefix[256];
     uint32_t prefixLength = 0;
+    // The indentation as it was for this line: a listener may change it.
+    char indentation[sizeof(m_indentation)];
+    indentation[0] = '\0';
     TAccept accepted;
     {
         CCriticalSectionLock lock(m_fileLock);
         accepted = _accept(level);
         if (accepted == C_ACCEPT_WRITE)
         {
+            if (m_indentationLength)
+                memcpy(indentation, m_indentation, m_indentationLength + 1);
             prefixLength = _buildPrefix(prefix);
             if (m_writeToFile && m_file)
             {
@@ -309,36 +341,26 @@ void CLog::_writeLine(const char* text, uint32_t level)
         CSystemServices::debugOutput(cannotOpenMessage);
     if (accepted != C_ACCEPT_WRITE)
         return;
-    if (m_listenerCount)
+    if (heard)
     {
-        // A listener may add or remove listeners, and may log: the walk is over
-        // a copy, made under the lock and called outside it.
-        CArray<TLogListener> listeners;
-        {
-            CCriticalSectionLock lock(m_listenerLock);
-            listeners = m_listeners;
-        }
-        if (prefixLength)
-            for (TLogListener listener : listeners)
-                listener(prefix);
-        if (m_indentationLength)
-            for (TLogListener listener : listeners)
-                listener(m_indentation);
-        for (TLogListener listener : listeners)
-            listener(text);
+        const char* pieces[] = {prefix, indentation, text};
+        _tellListeners(pieces, 3);
     }
     if (m_mirrorToDebugger)
     {
         if (prefixLength)
             CSystemServices::debugOutput(prefix);
-        if (m_indentationLength)
-            CSystemServices::debugOutput(m_indentation);
+        if (indentation[0])
+            CSystemServices::debugOutput(indentation);
         CSystemServices::debugOutput(text);
     }
 }
 
 void CLog::printf(const char* format, ...)
 {
+    // The global lock first, as every logging path takes it: a listener that
+    // this message calls may log through the global calls.
+    CCriticalSectionLock globalLock(globalLogLock());
     CCriticalSectionLock lock(m_formatLock);
     va_list args;
     for (;;)
@@ -380,7 +402,42 @@ void CLog::_writeHeader(FILE* file) const
     fputs("\n", file);
 }
 
-void CLog::reopen(const char* name)
+CString CLog::numberedName(const CString& path, uint32_t number)
+{
+    if (number <= 1)
+        return path;
+    const char* text = path.c_str();
+    const char* name = text;
+    for (const char* c = text; *c; ++c)
+        if (*c == '/' || *c == '\\')
+            name = c + 1;
+    const char* dot = strrchr(name, '.');
+    int32_t stemLength = static_cast<int32_t>((dot ? dot : text + path.getLength()) - text);
+    CString suffix;
+    suffix.format("-%u", number);
+    return path.left(stemLength) + suffix + (dot ? dot : "");
+}
+
+// Caller holds the file lock. The first of the numbered names that no other
+// running instance holds: two instances never write into one file.
+bool CLog::_openFirstFreeName(const CString& name)
+{
+    int32_t outcome = CFileSystem::C_OPEN_FAILED;
+    for (uint32_t number = 1; number <= maximumFileNumber; ++number)
+    {
+        CString candidate = numberedName(name, number);
+        FILE* file = CFileSystem::openOwnFile(candidate, true, &outcome);
+        if (outcome == CFileSystem::C_OPEN_IN_USE)
+            continue;
+        m_fileName = candidate;
+        m_fileNumber = number;
+        m_file = file;
+        return file != nullptr;
+    }
+    return false;
+}
+
+bool CLog::reopen(const char* name)
 {
     CString composed;
     if (!name)
@@ -391,30 +448,25 @@ void CLog::reopen(const char* name)
         composed = composeName(name);
     // Resolved before the file lock is taken: a bad name throws, and a throw logs.
     CString resolved = CFileName::toNativeFullPath(composed.c_str());
-    CCriticalSectionLock lock(m_fileLock);
-    if (m_file)
+    bool opened;
     {
-        fclose(m_file);
-        m_file = nullptr;
-    }
-    m_fileName = resolved;
-    // Emptied rather than deleted (one name, one file), then appended to: a
-    // line that the header's system section logs must follow what came before.
-    FILE* file = CFileSystem::openFile(m_fileName, "w");
-    if (file)
-    {
-        fclose(file);
-        file = CFileSystem::openFile(m_fileName, "a");
-    }
-    if (file)
-    {
-        // The system section may throw: the stream must not leak then.
-        struct SCloser
+        CCriticalSectionLock lock(m_fileLock);
+        if (m_file)
         {
-            FILE* file;
-            ~SCloser() { fclose(file); }
-        } closer{file};
-        _writeHeader(file);
+            fclose(m_file);
+            m_file = nullptr;
+        }
+        m_fileName = resolved;
+        m_fileNumber = 1;
+        // Emptied, not deleted, and kept open: the name is held against other
+        // instances from now on, and a line that the header's system section
+        // logs follows what came before it.
+        opened = _openFirstFreeName(resolved);
+        if (opened)
+        {
+            _writeHeader(m_file);
+            fflush(m_file);
+        }
     }
     if (IKernel::getLogMirror())
     {
@@ -422,11 +474,23 @@ void CLog::reopen(const char* name)
         CSystemServices::debugOutput(m_fileName.c_str());
         CSystemServices::debugOutput("\n\r");
     }
+    if (opened && m_fileNumber > 1)
+    {
+        CString line = "Log file '" + resolved + "' is in use by another instance of the program: this one writes '" +
+                       m_fileName + "'\n";
+        write(line.c_str(), 2);
+    }
+    return opened;
 }
 
 CLog* getLog()
 {
     return globalLog;
+}
+
+CCriticalSection& getGlobalLogLock()
+{
+    return globalLogLock();
 }
 
 uint32_t getLogSharedBufferSize()
@@ -539,14 +603,13 @@ void uninstallLog()
     sharedBufferSize = 0;
 }
 
-void reopenLog(const char* name)
+bool reopenLog(const char* name)
 {
     // The header's system section may log (a failed adapter enumeration)
     // while the file lock is held: take the global lock first, in its order.
     CCriticalSectionLock lock(globalLogLock());
     CLog* target = globalLog;
-    if (target)
-        target->reopen(name);
+    return target && target->reopen(name);
 }
 
 } // namespace Engine

@@ -41,14 +41,24 @@ public:
     void setMirrorToDebugger(bool enabled);
     void setIndentation(const char* text);
     void addListener(TLogListener listener);
+    // Once this returns the listener is not called again, on any thread: it
+    // waits for a message being heard elsewhere.
     void removeListener(TLogListener listener);
 
     uint32_t getLowestLevel() const { return m_lowestLevel; }
     uint32_t getTimeStampMode() const { return m_timeStampMode; }
     const char* getFileName() const { return m_fileName.c_str(); }
+    // 1 for the name asked for; n when another running instance held the
+    // names before and this log writes numberedName(name, n).
+    uint32_t getFileNumber() const { return m_fileNumber; }
 
     // Closes the file and starts it anew with the log header (see reopenLog).
-    void reopen(const char* name);
+    // False when no file could be made.
+    bool reopen(const char* name);
+
+    // "x_log.txt" for 1, "x_log-2.txt" for 2: the name of a report of the
+    // n-th of several running instances.
+    static CString numberedName(const CString& path, uint32_t number);
 
     // Writes `ticks / frequency` seconds as printf's "%7.3f" would (exact
     // halves round up); returns the length. `out` holds at least 32 bytes.
@@ -63,13 +73,16 @@ private:
     };
 
     TAccept _accept(uint32_t level);
-    void _write(const char* text, uint32_t level);
-    void _writeLine(const char* text, uint32_t level);
-    void _writeCut(const char* text, uint32_t level);
+    void _write(const char* text, uint32_t level, bool heard);
+    void _writeLine(const char* text, uint32_t level, bool heard);
+    void _writeCut(const char* text, uint32_t level, bool heard);
     uint32_t _buildPrefix(char* prefix);
+    void _tellListeners(const char* const* pieces, uint32_t pieceCount);
+    bool _openFirstFreeName(const CString& name);
     void _writeHeader(FILE* file) const;
 
     CString m_fileName;
+    uint32_t m_fileNumber;
     char* m_formatBuffer;
     uint16_t* m_wideFormatBuffer;
     uint32_t m_formatBufferSize;
@@ -83,10 +96,9 @@ private:
     FILE* m_file;
     uint32_t m_indentationLength;
     char m_indentation[256];
+    // Guarded by the global log lock, which is held while they are called.
     CArray<TLogListener> m_listeners;
-    // Registration may happen while other threads write; the count spares
-    // writers the lock while nobody listens.
-    CCriticalSection m_listenerLock;
+    // Spares writers the global lock while nobody listens.
     std::atomic<uint32_t> m_listenerCount;
     // The memory figures of the time stamp, already formatted, and when
     // they were read (under the file lock).
@@ -97,6 +109,9 @@ private:
 
 // The global log; null before installLog and after uninstallLog.
 CLog* getLog();
+// Taken first by every path that logs: the global calls, a log's own
+// printf, the listener walk and the crash report (before its own lock).
+CCriticalSection& getGlobalLogLock();
 
 void log(const char* format, ...) TAVRIN_PRINTF(1, 2);
 void logLevel(uint32_t level, const char* format, ...) TAVRIN_PRINTF(2, 3);
@@ -109,7 +124,8 @@ void logWide(const wchar_t* format, ...);
 void logLastError();
 void installLog();
 void uninstallLog();
-void reopenLog(const char* name);
+// False when no log file could be made.
+bool reopenLog(const char* name);
 
 } // namespace Engine
 } // namespace Tavrin

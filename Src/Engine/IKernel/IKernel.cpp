@@ -12,16 +12,19 @@
 #include "Engine/IKernel/Resources/CResourceLocationManager.h"
 #include "Engine/IKernel/Resources/Images/CImage.h"
 #include "Engine/IKernel/System/CFileName.h"
+#include "Engine/IKernel/System/CFileSystem.h"
 #include "Engine/IKernel/System/CFileUtils.h"
 #include "Engine/IKernel/System/CMainThread.h"
 #include "Engine/IKernel/System/CModuleManager.h"
 #include "Engine/IKernel/System/CProcess.h"
 #include "Engine/IKernel/System/CProfiler.h"
 #include "Engine/IKernel/System/CSystem.h"
+#include "Engine/IKernel/System/CSystemServices.h"
 #include "Engine/IKernel/System/CTaskManager.h"
 #include "Engine/IKernel/System/CTimer.h"
 
 #include <clocale>
+#include <cstdio>
 #include <cstring>
 
 namespace Tavrin {
@@ -95,6 +98,88 @@ void releaseImage(CImage*& image)
     image = nullptr;
 }
 
+// Neither the working directory nor a log is needed to run: what failed is
+// said, and the install goes on.
+
+// Empty when the working directory cannot be read (deleted under the process).
+CString readWorkingDirectory()
+{
+    CString directory;
+    return CFileSystem::readCurrentDirectory(directory) == CFileSystem::C_DIRECTORY_READ ? directory : CString();
+}
+
+void logWorkingDirectory()
+{
+    if (readWorkingDirectory().isEmpty())
+    {
+        int32_t error = CSystemServices::getLastError();
+        log("Working directory cannot be read\n");
+        CSystemServices::setLastError(error);
+        logLastError();
+        return;
+    }
+    log("Working directory is '%s'\n", CProcess::getWorkingDirectory().c_str());
+}
+
+// The text without its closing line end and full stop.
+CString withoutEnding(const CString& text)
+{
+    int32_t length = text.getLength();
+    while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r' || text[length - 1] == '.'))
+        --length;
+    return text.left(length);
+}
+
+CString lastErrorText()
+{
+    char* text = CSystemServices::getErrorText(CSystemServices::getLastError());
+    CString reason = text ? text : "";
+    CSystemServices::freeErrorText(text);
+    return withoutEnding(reason);
+}
+
+// Without a log file the user hears of it once, on standard error.
+void sayNoLog(const CString& what, const CString& reason)
+{
+    fprintf(stderr, "%s: no log could be written: %s (%s)\n", IKernel::getApplicationShortName().c_str(), what.c_str(),
+            reason.c_str());
+    fflush(stderr);
+}
+
+// The folder and its missing parents; false, with the system's error, when
+// one of them cannot be made.
+bool makeFolder(const CString& folder)
+{
+    if (CFileSystem::makeDirectory(folder))
+        return true;
+    int32_t separator = -1;
+    for (int32_t i = folder.getLength() - 1; i > 0 && separator < 0; --i)
+        if (folder[i] == '/' || folder[i] == '\\')
+            separator = i;
+    return separator > 0 && makeFolder(folder.left(separator)) && CFileSystem::makeDirectory(folder);
+}
+
+// Opens the log in the report folder; the crash report's name, or empty
+// after saying why when no log can be written there.
+CString openReports(const CString& folder, const CString& shortName)
+{
+    if (!makeFolder(folder))
+    {
+        sayNoLog("cannot create the folder '" + folder + "'", lastErrorText());
+        return CString();
+    }
+    CString stem = folder + "/" + shortName;
+    CFileName logName(stem + "_log.txt");
+    CFileName crashName(stem + "_crash.txt");
+    if (!reopenLog(logName.getFullPath().c_str()))
+    {
+        sayNoLog("cannot write '" + CString(getLog()->getFileName()) + "'", lastErrorText());
+        return CString();
+    }
+    // A second running instance writes both reports under names of its own.
+    return CLog::numberedName(crashName.getFullPath(), getLog()->getFileNumber());
+}
+
 } // namespace
 
 uint32_t IKernel::s_installCount = 0;
@@ -109,6 +194,7 @@ CString IKernel::s_executablePath;
 CString IKernel::s_runtimeLibraryPath("./Mono");
 CString IKernel::s_reportFolder;
 bool IKernel::s_logMirror = true;
+bool IKernel::s_reportsEnabled = true;
 uint32_t IKernel::s_processorCount = 1;
 bool IKernel::s_testMode = false;
 
@@ -149,7 +235,8 @@ void IKernel::_gatherProcessFacts()
     CProcess::getArguments(*s_arguments);
     s_processorCount = CProcess::getLogicalProcessorCount();
     CString path = CProcess::getExecutablePath();
-    setExecutablePath(path.c_str(), CFileUtils::getCurrentDirectory().c_str());
+    CString directory = readWorkingDirectory();
+    setExecutablePath(path.c_str(), directory.isEmpty() ? "." : directory.c_str());
     CProcess::setEnvironmentVariable("MONO_PATH", s_runtimeLibraryPath.c_str());
 }
 
@@ -166,15 +253,24 @@ void IKernel::_configureLog()
 
 void IKernel::_startReports()
 {
-    const CString& folder = getReportFolder();
-    CFileUtils::createDirectory(folder);
-    CString stem = folder + "/" + s_applicationShortName;
-    CFileName logName(stem + "_log.txt");
-    CFileName crashName(stem + "_crash.txt");
-    reopenLog(logName.getFullPath().c_str());
+    CString crashName;
+    if (s_reportsEnabled)
+    {
+        try
+        {
+            crashName = openReports(getReportFolder(), s_applicationShortName);
+        }
+        catch (const CException& exception)
+        {
+            sayNoLog("its name cannot be made", withoutEnding(exception.getDetails()));
+        }
+    }
+    // Not even the log's first name: the messages would only fail to open it.
+    if (crashName.isEmpty())
+        getLog()->setWriteToFile(false);
     log("Installing IKernel\n");
-    log("Working directory is '%s'\n", CProcess::getWorkingDirectory().c_str());
-    CStackTrace::installCrashHandler(crashName.getFullPath().c_str());
+    logWorkingDirectory();
+    CStackTrace::installCrashHandler(crashName.c_str());
     if (CSystem::getFreeDiskSpaceMb() < 1.0f)
         logLevel(2, "Low disk space: %s requires at least %.1f Mb of free disk space\n", s_applicationName.c_str(), 1.0);
 }

@@ -36,6 +36,10 @@ public:
     // Linux); on unless the program switched it off before the first install.
     static bool getLogMirror() { return s_logMirror; }
     static void setLogMirror(bool enabled) { s_logMirror = enabled; }
+    // A program that found no folder fit for its reports (and said so) runs
+    // without a log file and crash file.
+    static bool areReportsEnabled() { return s_reportsEnabled; }
+    static void setReportsEnabled(bool enabled) { s_reportsEnabled = enabled; }
     static uint32_t getProcessorCount() { return s_processorCount; }
     static uint32_t getInstallCount() { return s_installCount; }
 
@@ -70,6 +74,7 @@ protected:
     static CString s_runtimeLibraryPath;
     static CString s_reportFolder;
     static bool s_logMirror;
+    static bool s_reportsEnabled;
     static uint32_t s_processorCount;
     static bool s_testMode;
 };

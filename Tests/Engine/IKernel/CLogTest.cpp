@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -196,6 +197,13 @@ void swappingListener(const char*)
     getLog()->addListener(firstListener);
 }
 
+// Hears one piece, then takes itself off the list.
+void selfRemovingListener(const char* text)
+{
+    heard.push_back(std::string("S:") + text);
+    getLog()->removeListener(selfRemovingListener);
+}
+
 TEST_F(CLogTest, ListenersMayLogAndChangeTheListenersWhileHearing)
 {
     CLog* log = getLog();
@@ -219,6 +227,16 @@ TEST_F(CLogTest, ListenersMayLogAndChangeTheListenersWhileHearing)
     EXPECT_EQ(heard, (std::vector<std::string>{"2:first\n", "2:second\n", "1:second\n"}));
     log->removeListener(secondListener);
     log->removeListener(firstListener);
+
+    // One that removes itself is not called again, not even for the rest of
+    // the message it was hearing.
+    log->setIndentation("  ");
+    log->addListener(selfRemovingListener);
+    log->addListener(secondListener);
+    heard.clear();
+    Tavrin::Engine::log("third\n");
+    EXPECT_EQ(heard, (std::vector<std::string>{"S:  ", "2:  ", "2:third\n"}));
+    log->removeListener(secondListener);
 }
 
 TEST_F(CLogTest, LongMessagesGrowTheBuffers)
@@ -330,7 +348,7 @@ TEST_F(CLogTest, LongReportNamesAreKeptWholeAndSpareOtherFiles)
         size_t cutAt;
         void (*report)(const char* name);
         const char* expected;
-    } cases[] = {{logName, 255, reopenLog, "Log file of '"},
+    } cases[] = {{logName, 255, [](const char* name) { reopenLog(name); }, "Log file of '"},
                  {crashName, 1023,
                   [](const char* name) {
                       CStackTrace::setCrashFileName(name);
@@ -384,6 +402,55 @@ TEST_F(CLogTest, ReopenStartsANewFileWithTheHeader)
     EXPECT_TRUE(std::regex_match(lines[6], std::regex(R"(System time is .*\.)"))) << lines[6];
     EXPECT_EQ(lines[lines.size() - 2], "");
     EXPECT_EQ(markTimeStamps(lines.back()), "<P>after reopen");
+}
+
+// Another running instance holds the log's name (as this one holds its own
+// file open): this one writes a numbered name and says so in its first line,
+// and the other's file keeps every byte.
+TEST_F(CLogTest, TwoRunningInstancesNeverWriteIntoOneLogFile)
+{
+    const struct
+    {
+        const char* path;
+        uint32_t number;
+        const char* expected;
+    } names[] = {{"/a/x_log.txt", 1, "/a/x_log.txt"}, {"/a/x_log.txt", 2, "/a/x_log-2.txt"},
+                 {"/a.b/x", 3, "/a.b/x-3"}, {"C:\\a\\x.y.txt", 12, "C:\\a\\x.y-12.txt"}};
+    for (const auto& name : names)
+        EXPECT_STREQ(CLog::numberedName(name.path, name.number).c_str(), name.expected) << name.path;
+
+    getLog()->setLowestLevel(1);
+    reopenLog(nullptr);
+    std::string first = logPath();
+    EXPECT_EQ(getLog()->getFileNumber(), 1u);
+    int32_t outcome;
+    FILE* other = CFileSystem::openOwnFile(first.c_str(), true, &outcome);
+    EXPECT_EQ(other, nullptr) << "the file this log holds";
+    EXPECT_EQ(outcome, CFileSystem::C_OPEN_IN_USE);
+    uninstallLog();
+
+    // The first instance, as another process holds it.
+    other = CFileSystem::openOwnFile(first.c_str(), true, &outcome);
+    ASSERT_NE(other, nullptr);
+    fputs("first instance's line\n", other);
+    fflush(other);
+    installLog();
+    getLog()->setLowestLevel(1);
+    ASSERT_TRUE(reopenLog(nullptr));
+    Tavrin::Engine::log("second instance's line\n");
+    EXPECT_EQ(logPath(), m_folder.path() + "/tavrintest_log-2.txt");
+    EXPECT_EQ(getLog()->getFileNumber(), 2u);
+    // Its first line, unless the header's system section had one to log.
+    std::vector<std::string> lines = splitLines(markTimeStamps(logText()));
+    auto said = std::find_if(lines.begin(), lines.end(),
+                             [](const std::string& line) { return line.find(" is in use by ") != std::string::npos; });
+    ASSERT_NE(said, lines.end());
+    EXPECT_EQ(*said, "<P>Log file '" + first + "' is in use by another instance of the program: this one writes '" +
+                         logPath() + "'");
+    EXPECT_EQ(lines.back(), "<P>second instance's line");
+    EXPECT_EQ(said + 2, lines.end());
+    fclose(other);
+    EXPECT_EQ(readText(first), "first instance's line\n");
 }
 
 TEST_F(CLogTest, UnopenableFileLosesTheMessageAndRetries)

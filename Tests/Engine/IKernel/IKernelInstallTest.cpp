@@ -216,4 +216,70 @@ TEST(IKernelInstall, ReportsGoToAChosenFolderInsteadOfTheExecutables)
     EXPECT_NE(readText(chosen).find("IKernel uninstalled"), std::string::npos) << chosen;
 }
 
+// Neither the working directory nor a folder for the reports is needed to run.
+TEST(IKernelInstall, InstallGoesOnWithoutAReportFolderAndSaysSoOnce)
+{
+    CKernelFactsGuard facts;
+    CTempFolder temporary;
+    std::ofstream(temporary.file("file")) << "a file where a folder would be\n";
+    std::string folder = temporary.file("file") + "/reports";
+    IKernel::setReportFolder(folder.c_str());
+    std::filesystem::remove("crashLog.txt");
+    testing::internal::CaptureStderr();
+    IKernel::install();
+    ASSERT_NE(getLog(), nullptr);
+    // An earlier test's log; nothing may write it again.
+    std::string besideTheProgram = installedLogPath();
+    std::filesystem::remove(besideTheProgram);
+    CString crashName = CStackTrace::getCrashFileName();
+    EXPECT_THROW(TAVRIN_THROW(CInvalidOperationException, "after install\n", "Engine/Tests/IKernelInstallTest"),
+                 CInvalidOperationException);
+    IKernel::uninstall();
+    std::string errors = testing::internal::GetCapturedStderr();
+    IKernel::setReportFolder(nullptr);
+
+    EXPECT_EQ(IKernel::getInstallCount(), 0u);
+    EXPECT_STREQ(crashName.c_str(), "") << "reports go to the log only";
+    std::vector<std::string> said;
+    for (const std::string& line : splitLines(errors))
+        if (line.find("no log could be written") != std::string::npos)
+            said.push_back(line);
+    ASSERT_EQ(said.size(), 1u) << errors;
+    EXPECT_EQ(said[0].rfind(std::string(IKernel::getApplicationShortName().c_str()) +
+                                ": no log could be written: cannot create the folder '" + folder + "' (",
+                            0),
+              0u)
+        << said[0];
+    EXPECT_EQ(errors.find("Cannot open log file"), std::string::npos) << errors;
+    EXPECT_FALSE(std::filesystem::exists("crashLog.txt"));
+    EXPECT_FALSE(std::filesystem::exists(besideTheProgram));
+}
+
+TEST(IKernelInstall, InstallGoesOnFromADeletedWorkingDirectory)
+{
+    CKernelFactsGuard facts;
+    std::filesystem::path original = std::filesystem::current_path();
+    std::string deleted;
+    {
+        CTempFolder temporary;
+        deleted = temporary.path();
+        std::filesystem::current_path(deleted);
+    }
+    std::error_code error;
+    if (std::filesystem::exists(deleted, error))
+    {
+        std::filesystem::current_path(original);
+        GTEST_SKIP() << "this system does not delete a process's working directory";
+    }
+    EXPECT_NO_THROW(IKernel::install());
+    std::string path = installedLogPath();
+    if (IKernel::getInstallCount() == 1)
+        IKernel::uninstall();
+    std::filesystem::current_path(original);
+
+    std::string text = readText(path);
+    EXPECT_NE(text.find("] Working directory cannot be read\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("IKernel uninstalled"), std::string::npos) << text;
+}
+
 } // namespace

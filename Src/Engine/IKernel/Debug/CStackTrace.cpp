@@ -105,6 +105,15 @@ void writeFrame(void* user, const SStackFrame& frame)
                reinterpret_cast<void*>(frame.programCounter), source, frame.line);
 }
 
+// Without a name (no folder for reports) the report goes to the log only.
+FILE* openReportFile()
+{
+    if (crashFilePath().isEmpty())
+        return nullptr;
+    int32_t outcome;
+    return CFileSystem::openOwnFile(crashFilePath(), true, &outcome);
+}
+
 void writeHead(FILE* file)
 {
     reportLine(file, "-- EXCEPTION DETECTED -----------------------\n");
@@ -122,11 +131,15 @@ void CStackTrace::writeCrashReport(const void* context)
     if (t_writingReport)
         return;
     _SReportGuard guard;
+    // Every line of the report is logged: the global log lock comes first, as
+    // on every path that logs, or a thread logging when a listener throws
+    // and a thread writing a report would each wait for the other's lock.
+    CCriticalSectionLock logLock(getGlobalLogLock());
     // Taken before the file is created: a report opened while another is
     // being written would overwrite it from the start and leave its tail.
     CCriticalSectionLock lock(crashLock());
     CStackWalker walker;
-    _SReportFile report = {CFileSystem::openFile(crashFilePath(), "w")};
+    _SReportFile report = {openReportFile()};
     if (const char* failure = walker.open())
     {
         reportLine(report.file, "%s", failure);
@@ -192,7 +205,9 @@ void CStackTrace::_throwSignalException(int signal)
 void CStackTrace::setCrashFileName(const char* crashFileName)
 {
     installKernelThrowReporter();
-    CString resolved = CFileName::toNativeFullPath(crashFileName ? crashFileName : "crashLog.txt");
+    CString resolved;
+    if (!crashFileName || crashFileName[0])
+        resolved = CFileName::toNativeFullPath(crashFileName ? crashFileName : "crashLog.txt");
     CCriticalSectionLock lock(crashLock());
     crashFilePath() = resolved;
 }

@@ -22,7 +22,8 @@ public:
     // later ones are ignored.
     static void onSignal(int signal);
 
-    // The report file, resolved to a full path.
+    // The report file, resolved to a full path; an empty name writes reports
+    // to the log only.
     static void setCrashFileName(const char* crashFileName);
     static CString getCrashFileName();
 

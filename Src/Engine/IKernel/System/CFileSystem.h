@@ -17,6 +17,11 @@ public:
     static constexpr int32_t C_DIRECTORY_NO_LENGTH = 1;
     static constexpr int32_t C_DIRECTORY_UNREADABLE = 2;
 
+    // Outcomes of openOwnFile.
+    static constexpr int32_t C_OPEN_DONE = 0;
+    static constexpr int32_t C_OPEN_IN_USE = 1;
+    static constexpr int32_t C_OPEN_FAILED = 2;
+
     // The current directory as the system spells it; one of the C_DIRECTORY_ codes.
     static int32_t readCurrentDirectory(CString& directory);
     // True when the directory was made or already is one.
@@ -36,6 +41,12 @@ public:
     static CString toNativePath(const CString& path);
     // A C runtime stream on the file named in the system's spelling; paths of any length.
     static FILE* openFile(const CString& path, const char* mode);
+    // A text stream appending to a file that this process alone writes (the
+    // log, a crash report), created when missing and emptied when `empty`.
+    // Whatever else stands at the name (a symbolic link, another name of
+    // another file) is removed, never written through. Until the stream is
+    // closed, another process's open of the file answers C_OPEN_IN_USE.
+    static FILE* openOwnFile(const CString& path, bool empty, int32_t* outcome);
     static bool removeFile(const CString& path);
     // Removes an empty directory.
     static bool removeDirectory(const CString& path);

@@ -8,6 +8,10 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -116,6 +120,84 @@ TEST(CStackTraceConcurrency, ReportsOfThreadsDoNotInterleave)
     EXPECT_EQ(countOf(report, "\nCall Stack:\n"), 1u);
     EXPECT_EQ(countOf(report, "\nSystem:\n"), 1u);
     EXPECT_EQ(countOf(report, "Enumerating display adapters:"), 1u);
+}
+
+std::atomic<bool> listenerHoldsTheLog{false};
+// Set on the thread whose message the listener answers with a throw.
+thread_local bool t_throwHere = false;
+
+// Called with the global log lock held; gives the other thread time to start
+// its report, then throws as engine code does (the throw writes a report).
+void throwingListener(const char*)
+{
+    if (!t_throwHere)
+        return;
+    t_throwHere = false;
+    listenerHoldsTheLog = true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    TAVRIN_THROW(CInvalidOperationException, "listener\n", "Engine/Tests/CStackTraceConcurrencyTest");
+}
+
+// One thread logs and a listener throws (log lock, then the report's lock);
+// another writes a report, which logs each line. Run in a child process that
+// ends itself with status 2 when the two have not finished in 10 s.
+void logAndReportAtOnce()
+{
+    std::string folder = makeTestFolder("CStackTraceLockOrderTest");
+    installLog();
+    getLog()->setLowestLevel(1);
+    reopenLog((folder + "/log.txt").c_str());
+    CStackTrace::setCrashFileName((folder + "/crash.txt").c_str());
+    getLog()->addListener(throwingListener);
+
+    std::mutex mutex;
+    std::condition_variable finished;
+    int done = 0;
+    auto finish = [&] {
+        std::lock_guard<std::mutex> lock(mutex);
+        ++done;
+        finished.notify_one();
+    };
+    std::thread logging([&] {
+        t_throwHere = true;
+        try
+        {
+            Tavrin::Engine::log("message heard by a throwing listener\n");
+        }
+        catch (const CInvalidOperationException&)
+        {
+        }
+        finish();
+    });
+    std::thread reporting([&] {
+        while (!listenerHoldsTheLog)
+            std::this_thread::yield();
+        dumpStackTrace();
+        finish();
+    });
+    std::unique_lock<std::mutex> lock(mutex);
+    if (!finished.wait_for(lock, std::chrono::seconds(10), [&] { return done == 2; }))
+    {
+        fputs("deadlock: neither thread finished in 10 s\n", stderr);
+        fflush(stderr);
+        _Exit(2);
+    }
+    lock.unlock();
+    logging.join();
+    reporting.join();
+    getLog()->removeListener(throwingListener);
+    uninstallLog();
+    fputs("both finished\n", stderr);
+    exit(0);
+}
+
+// A thread logging while a listener throws and a thread writing a crash
+// report take the log's and the report's locks in one order: both finish.
+TEST(CStackTraceConcurrency, LoggingThrowAndReportTakeTheLocksInOneOrder)
+{
+    // A fresh process: forking this one's threads would upset the sanitizers.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(logAndReportAtOnce(), testing::ExitedWithCode(0), "both finished");
 }
 
 } // namespace

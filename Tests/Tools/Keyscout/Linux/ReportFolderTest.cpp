@@ -2,7 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
+
+std::string passwordHome()
+{
+    const passwd* entry = getpwuid(geteuid());
+    return entry ? entry->pw_dir : "";
+}
 
 TEST(ReportFolderTest, StateFolderFollowsTheBaseDirectoryRules)
 {
@@ -10,7 +22,54 @@ TEST(ReportFolderTest, StateFolderFollowsTheBaseDirectoryRules)
     // A relative XDG_STATE_HOME is ignored, as the rules say.
     EXPECT_EQ(stateFolder("state", "/home/u"), "/home/u/.local/state/keyscout");
     EXPECT_EQ(stateFolder(nullptr, "/home/u"), "/home/u/.local/state/keyscout");
-    EXPECT_EQ(stateFolder("", nullptr), "/tmp/.local/state/keyscout");
+    // Without a usable HOME, the password database's, never a shared folder.
+    ASSERT_FALSE(passwordHome().empty());
+    EXPECT_EQ(stateFolder("", nullptr), passwordHome() + "/.local/state/keyscout");
+    EXPECT_EQ(stateFolder(nullptr, "relative"), passwordHome() + "/.local/state/keyscout");
+}
+
+TEST(ReportFolderTest, OnlyProgramsInTheSystemsProgramFoldersCountAsInstalled)
+{
+    const struct
+    {
+        const char* path;
+        bool installed;
+    } cases[] = {{"/usr/bin/keyscout", true},          {"/usr/local/bin/keyscout", true},
+                 {"/bin/keyscout", true},              {"/opt/keyscout/keyscout", true},
+                 {"/home/u/build/keyscout", false},    {"/tmp/x/usr/bin/keyscout", false},
+                 {"/usrlocal/keyscout", false},        {"keyscout", false}};
+    for (const auto& c : cases)
+        EXPECT_EQ(isInstalledProgram(c.path), c.installed) << c.path;
+}
+
+// The state folder and its missing parents are made private; a folder that
+// cannot be made, or is not the user's own folder, is refused with a reason.
+TEST(ReportFolderTest, StateFolderIsPrivateOrRefused)
+{
+    std::filesystem::path root = std::filesystem::temp_directory_path() / ("keyscout_state_" + std::to_string(getpid()));
+    std::filesystem::remove_all(root);
+    std::filesystem::create_directories(root / "open");
+    chmod((root / "open").c_str(), 0755);
+    std::ofstream((root / "file").string()) << "a file\n";
+    std::filesystem::create_directory_symlink(root / "open", root / "link");
+
+    const std::string made = (root / "state/deeper/keyscout").string();
+    EXPECT_EQ(preparePrivateFolder(made), "");
+    for (const std::string& folder : {(root / "state").string(), made})
+        EXPECT_EQ(std::filesystem::status(folder).permissions(), std::filesystem::perms::owner_all) << folder;
+    EXPECT_EQ(preparePrivateFolder((root / "open").string()), "");
+    EXPECT_EQ(std::filesystem::status(root / "open").permissions(), std::filesystem::perms::owner_all);
+
+    const struct
+    {
+        std::string folder;
+        std::string reason;
+    } refused[] = {{(root / "file/keyscout").string(), "'" + (root / "file/keyscout").string() + "': Not a directory"},
+                   {(root / "link").string(), "'" + (root / "link").string() + "' is not a folder of the user's own"},
+                   {"", "no home folder"}};
+    for (const auto& c : refused)
+        EXPECT_EQ(preparePrivateFolder(c.folder), c.reason) << c.folder;
+    std::filesystem::remove_all(root);
 }
 
 } // namespace

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -64,6 +66,27 @@ bool readUserDirectory(const char* key, CString& value)
     }
     fclose(stream);
     return found;
+}
+
+// A plain file of ours with no other name. Anything else at a report's name
+// (a FIFO, another user's file, a hard link to a file elsewhere) was put
+// there by someone else and is not written to.
+bool isOwnPlainFile(int descriptor)
+{
+    struct stat info;
+    return fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode) && info.st_nlink == 1 && info.st_uid == geteuid();
+}
+
+// The file at `path`, created when missing; -1 with errno set otherwise.
+// Neither call follows a symbolic link in the last place.
+int openWithoutFollowing(const char* path)
+{
+    // Non-blocking: opening a FIFO for writing would wait for a reader.
+    const int flags = O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK;
+    int descriptor = open(path, flags);
+    if (descriptor < 0 && errno == ENOENT)
+        descriptor = open(path, flags | O_CREAT | O_EXCL, 0666);
+    return descriptor;
 }
 
 } // namespace
@@ -184,6 +207,54 @@ CString CFileSystem::toNativePath(const CString& path)
 FILE* CFileSystem::openFile(const CString& path, const char* mode)
 {
     return fopen(path.c_str(), mode);
+}
+
+FILE* CFileSystem::openOwnFile(const CString& path, bool empty, int32_t* outcome)
+{
+    *outcome = C_OPEN_FAILED;
+    CString native = toNativePath(path);
+    int descriptor = -1;
+    // Bounded: someone may put things at the name between two of our steps.
+    for (int attempt = 0; attempt < 4 && descriptor < 0; ++attempt)
+    {
+        descriptor = openWithoutFollowing(native.c_str());
+        if (descriptor >= 0 && !isOwnPlainFile(descriptor))
+        {
+            close(descriptor);
+            descriptor = -1;
+            errno = ELOOP;
+        }
+        if (descriptor >= 0)
+            break;
+        // ELOOP: a symbolic link (or the foreign file above) stands there; EEXIST:
+        // the name appeared between the two opens.
+        if ((errno != ELOOP && errno != EEXIST) || (errno == ELOOP && unlink(native.c_str()) != 0))
+            return nullptr;
+    }
+    if (descriptor < 0)
+        return nullptr;
+    // NOTE: flock locks belong to the open file description, so a second
+    // open of the same file conflicts even inside one process.
+    if (flock(descriptor, LOCK_EX | LOCK_NB) != 0)
+    {
+        int error = errno;
+        close(descriptor);
+        if (error == EWOULDBLOCK)
+            *outcome = C_OPEN_IN_USE;
+        errno = error;
+        return nullptr;
+    }
+    fcntl(descriptor, F_SETFL, O_APPEND);
+    FILE* file = nullptr;
+    if ((!empty || ftruncate(descriptor, 0) == 0) && (file = fdopen(descriptor, "a")) != nullptr)
+    {
+        *outcome = C_OPEN_DONE;
+        return file;
+    }
+    int error = errno;
+    close(descriptor);
+    errno = error;
+    return nullptr;
 }
 
 bool CFileSystem::removeFile(const CString& path)

@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 #include <shlobj.h>
 
@@ -21,6 +23,16 @@ uint64_t toUnixSeconds(const FILETIME& time)
     // 100 ns ticks since 1601-01-01; 11644473600 s separate 1601 from 1970.
     uint64_t seconds = ticks / 10000000ull;
     return seconds >= 11644473600ull ? seconds - 11644473600ull : 0;
+}
+
+// A plain file with no other name; a link or a junction is opened as itself
+// (FILE_FLAG_OPEN_REPARSE_POINT) and ends up here as not plain.
+bool isPlainFile(HANDLE handle)
+{
+    BY_HANDLE_FILE_INFORMATION info;
+    return GetFileInformationByHandle(handle, &info) &&
+           !(info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) &&
+           info.nNumberOfLinks <= 1;
 }
 
 } // namespace
@@ -135,6 +147,53 @@ FILE* CFileSystem::openFile(const CString& path, const char* mode)
 {
     std::wstring wideMode(mode, mode + strlen(mode));
     return _wfopen(toWidePath(path).c_str(), wideMode.c_str());
+}
+
+FILE* CFileSystem::openOwnFile(const CString& path, bool empty, int32_t* outcome)
+{
+    *outcome = C_OPEN_FAILED;
+    std::wstring wide = toWidePath(path);
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    // Bounded: someone may put things at the name between two of our steps.
+    for (int attempt = 0; attempt < 4 && handle == INVALID_HANDLE_VALUE; ++attempt)
+    {
+        // Others may read; a second writer (another instance) gets a sharing violation.
+        handle = CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        if (handle == INVALID_HANDLE_VALUE)
+        {
+            if (GetLastError() == ERROR_SHARING_VIOLATION)
+                *outcome = C_OPEN_IN_USE;
+            return nullptr;
+        }
+        if (isPlainFile(handle))
+            break;
+        CloseHandle(handle);
+        handle = INVALID_HANDLE_VALUE;
+        // Deletes the link itself, not what it points to.
+        if (!DeleteFileW(wide.c_str()))
+            return nullptr;
+    }
+    if (handle == INVALID_HANDLE_VALUE || (empty && !SetEndOfFile(handle)))
+    {
+        if (handle != INVALID_HANDLE_VALUE)
+            CloseHandle(handle);
+        return nullptr;
+    }
+    int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_APPEND | _O_TEXT);
+    if (descriptor < 0)
+    {
+        CloseHandle(handle);
+        return nullptr;
+    }
+    FILE* file = _fdopen(descriptor, "a");
+    if (!file)
+    {
+        _close(descriptor);
+        return nullptr;
+    }
+    *outcome = C_OPEN_DONE;
+    return file;
 }
 
 bool CFileSystem::removeFile(const CString& path)
