@@ -1,19 +1,12 @@
 #include "Engine/IKernel/CLog.h"
 
-#include "Engine/IKernel/CKernelThrowReporter.h"
-#include "Engine/IKernel/IKernel.h"
-#include "Engine/IKernel/System/CFileName.h"
+#include "Engine/IKernel/CLogGlobals.h"
 #include "Engine/IKernel/System/CFileSystem.h"
-#include "Engine/IKernel/System/CFileUtils.h"
-#include "Engine/IKernel/System/CSystem.h"
 #include "Engine/IKernel/System/CSystemServices.h"
 #include "Engine/IKernel/System/CTimer.h"
-#include "Engine/IKernel/Types/CUnicode.h"
 
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <cwchar>
 #include <memory>
 
 namespace Tavrin {
@@ -21,56 +14,7 @@ namespace Engine {
 
 namespace {
 
-CLog* globalLog = nullptr;
-char* sharedBuffer = nullptr;
-wchar_t* sharedWideBuffer = nullptr;
-// Bytes in the narrow buffer; the wide one holds twice as many bytes.
-size_t sharedBufferSize = 0;
-
-// Past this a wide format that keeps failing is taken as unconvertible.
-const size_t maximumWideBufferBytes = 64u << 20;
-
-CCriticalSection& globalLogLock()
-{
-    static CCriticalSection lock;
-    return lock;
-}
-
-// Keeps the old buffers when the heap refuses.
-bool growSharedBuffers(size_t size)
-{
-    char* narrow = static_cast<char*>(realloc(sharedBuffer, size));
-    if (!narrow)
-        return false;
-    sharedBuffer = narrow;
-    wchar_t* wide = static_cast<wchar_t*>(realloc(sharedWideBuffer, size * 2));
-    if (!wide)
-        return false;
-    sharedWideBuffer = wide;
-    sharedBufferSize = size;
-    return true;
-}
-
-size_t wideUnits()
-{
-    return sharedBufferSize * 2 / sizeof(wchar_t);
-}
-
-// "%s%s%s" of folder, "/" and name, kept whole: a name cut short would name another file.
-CString composeName(const char* name)
-{
-    return IKernel::getExecutableFolder() + "/" + name;
-}
-
-CString composeDefaultName()
-{
-    return composeName((IKernel::getApplicationShortName() + "_log.txt").c_str());
-}
-
 const char cannotOpenMessage[] = "Cannot open log file !\n";
-
-// Names tried when other running instances hold the log's name.
-const uint32_t maximumFileNumber = 16;
 
 } // namespace
 
@@ -97,8 +41,7 @@ CLog::CLog(const char* fileName)
 
 CLog::~CLog()
 {
-    if (globalLog == this)
-        globalLog = nullptr;
+    forgetGlobalLog(this);
     if (m_file)
         fclose(m_file);
     free(m_formatBuffer);
@@ -123,33 +66,11 @@ void CLog::setWriteToFile(bool enabled)
     m_writeToFile = enabled;
 }
 
-void CLog::setMirrorToDebugger(bool enabled)
-{
-    m_mirrorToDebugger = enabled;
-}
-
 void CLog::setIndentation(const char* text)
 {
     CCriticalSectionLock lock(m_fileLock);
     snprintf(m_indentation, sizeof(m_indentation), "%s", text ? text : "");
     m_indentationLength = static_cast<uint32_t>(strlen(m_indentation));
-}
-
-void CLog::addListener(TLogListener listener)
-{
-    CCriticalSectionLock lock(globalLogLock());
-    m_listeners.add(listener);
-    m_listenerCount = static_cast<uint32_t>(m_listeners.getCount());
-}
-
-void CLog::removeListener(TLogListener listener)
-{
-    // Listeners are called under this lock: taking it waits for a message
-    // that another thread is telling them. The listener's own thread holds it
-    // already, so a listener may remove itself.
-    CCriticalSectionLock lock(globalLogLock());
-    m_listeners.removeAt(m_listeners.indexOf(listener));
-    m_listenerCount = static_cast<uint32_t>(m_listeners.getCount());
 }
 
 // Caller holds the file lock.
@@ -179,7 +100,7 @@ void CLog::write(const char* text, uint32_t level)
     }
     // The list is read and the listeners are called under the global lock,
     // in its place in the lock order (before the file lock).
-    CCriticalSectionLock lock(globalLogLock());
+    CCriticalSectionLock lock(getGlobalLogLock());
     // A listener may log, and a nested log overwrites the shared buffer that
     // `text` may live in: the walk keeps a copy of its own, freed on every
     // way out (a listener may throw).
@@ -294,22 +215,6 @@ uint32_t CLog::_buildPrefix(char* prefix)
     return length + m_memoryTextLength;
 }
 
-// Caller holds the global log lock. Each piece goes to every listener in
-// turn; a listener removed meanwhile (by a listener, or by itself) is not
-// called again, one added hears the next message.
-void CLog::_tellListeners(const char* const* pieces, uint32_t pieceCount)
-{
-    CArray<TLogListener> listeners = m_listeners;
-    for (uint32_t piece = 0; piece < pieceCount; ++piece)
-    {
-        if (!pieces[piece][0])
-            continue;
-        for (TLogListener listener : listeners)
-            if (m_listeners.indexOf(listener) != CArray<TLogListener>::C_NOT_FOUND)
-                listener(pieces[piece]);
-    }
-}
-
 void CLog::_writeLine(const char* text, uint32_t level, bool heard)
 {
     char prefix[256];
@@ -347,20 +252,14 @@ void CLog::_writeLine(const char* text, uint32_t level, bool heard)
         _tellListeners(pieces, 3);
     }
     if (m_mirrorToDebugger)
-    {
-        if (prefixLength)
-            CSystemServices::debugOutput(prefix);
-        if (indentation[0])
-            CSystemServices::debugOutput(indentation);
-        CSystemServices::debugOutput(text);
-    }
+        _mirror(prefix, indentation, text);
 }
 
 void CLog::printf(const char* format, ...)
 {
     // The global lock first, as every logging path takes it: a listener that
     // this message calls may log through the global calls.
-    CCriticalSectionLock globalLock(globalLogLock());
+    CCriticalSectionLock globalLock(getGlobalLogLock());
     CCriticalSectionLock lock(m_formatLock);
     va_list args;
     for (;;)
@@ -386,230 +285,6 @@ void CLog::printf(const char* format, ...)
         m_formatBufferSize = size;
     }
     write(m_formatBuffer, 1);
-}
-
-void CLog::_writeHeader(FILE* file) const
-{
-    static const char separator[] =
-        "============================================================================\n";
-    fputs(separator, file);
-    fprintf(file, "Log file of '%s'\n", IKernel::getExecutablePath().c_str());
-    fputs(separator, file);
-    fputs("\n", file);
-    fprintf(file, "Free disk space: %.1f Mb\n", static_cast<double>(CSystem::getFreeDiskSpaceMb()));
-    fprintf(file, "Total disk space: %.1f Mb\n", static_cast<double>(CSystem::getTotalDiskSpaceMb()));
-    CSystem::writeSystemInfo(file);
-    fputs("\n", file);
-}
-
-CString CLog::numberedName(const CString& path, uint32_t number)
-{
-    if (number <= 1)
-        return path;
-    const char* text = path.c_str();
-    const char* name = text;
-    for (const char* c = text; *c; ++c)
-        if (*c == '/' || *c == '\\')
-            name = c + 1;
-    const char* dot = strrchr(name, '.');
-    int32_t stemLength = static_cast<int32_t>((dot ? dot : text + path.getLength()) - text);
-    CString suffix;
-    suffix.format("-%u", number);
-    return path.left(stemLength) + suffix + (dot ? dot : "");
-}
-
-// Caller holds the file lock. The first of the numbered names that no other
-// running instance holds: two instances never write into one file.
-bool CLog::_openFirstFreeName(const CString& name)
-{
-    int32_t outcome = CFileSystem::C_OPEN_FAILED;
-    for (uint32_t number = 1; number <= maximumFileNumber; ++number)
-    {
-        CString candidate = numberedName(name, number);
-        FILE* file = CFileSystem::openOwnFile(candidate, true, &outcome);
-        if (outcome == CFileSystem::C_OPEN_IN_USE)
-            continue;
-        m_fileName = candidate;
-        m_fileNumber = number;
-        m_file = file;
-        return file != nullptr;
-    }
-    return false;
-}
-
-bool CLog::reopen(const char* name)
-{
-    CString composed;
-    if (!name)
-        composed = composeDefaultName();
-    else if (strchr(name, '\\') || strchr(name, '/'))
-        composed = name;
-    else
-        composed = composeName(name);
-    // Resolved before the file lock is taken: a bad name throws, and a throw logs.
-    CString resolved = CFileName::toNativeFullPath(composed.c_str());
-    bool opened;
-    {
-        CCriticalSectionLock lock(m_fileLock);
-        if (m_file)
-        {
-            fclose(m_file);
-            m_file = nullptr;
-        }
-        m_fileName = resolved;
-        m_fileNumber = 1;
-        // Emptied, not deleted, and kept open: the name is held against other
-        // instances from now on, and a line that the header's system section
-        // logs follows what came before it.
-        opened = _openFirstFreeName(resolved);
-        if (opened)
-        {
-            _writeHeader(m_file);
-            fflush(m_file);
-        }
-    }
-    if (IKernel::getLogMirror())
-    {
-        CSystemServices::debugOutput("Log file is ");
-        CSystemServices::debugOutput(m_fileName.c_str());
-        CSystemServices::debugOutput("\n\r");
-    }
-    if (opened && m_fileNumber > 1)
-    {
-        CString line = "Log file '" + resolved + "' is in use by another instance of the program: this one writes '" +
-                       m_fileName + "'\n";
-        write(line.c_str(), 2);
-    }
-    return opened;
-}
-
-CLog* getLog()
-{
-    return globalLog;
-}
-
-CCriticalSection& getGlobalLogLock()
-{
-    return globalLogLock();
-}
-
-uint32_t getLogSharedBufferSize()
-{
-    CCriticalSectionLock lock(globalLogLock());
-    return static_cast<uint32_t>(sharedBufferSize);
-}
-
-void logList(uint32_t level, const char* format, va_list args)
-{
-    CCriticalSectionLock lock(globalLogLock());
-    if (!globalLog || !format || !sharedBuffer)
-        return;
-    for (;;)
-    {
-        va_list attempt;
-        va_copy(attempt, args);
-        int length = vsnprintf(sharedBuffer, sharedBufferSize, format, attempt);
-        va_end(attempt);
-        if (length < 0)
-            return;
-        if (static_cast<size_t>(length) < sharedBufferSize)
-            break;
-        if (!growSharedBuffers(sharedBufferSize * 2))
-            return;
-    }
-    globalLog->write(sharedBuffer, level);
-}
-
-void log(const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    logList(1, format, args);
-    va_end(args);
-}
-
-void logLevel(uint32_t level, const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    logList(level, format, args);
-    va_end(args);
-}
-
-void logWide(const wchar_t* format, ...)
-{
-    CCriticalSectionLock lock(globalLogLock());
-    if (!globalLog || !format || !sharedWideBuffer)
-        return;
-    for (;;)
-    {
-        size_t units = wideUnits();
-        va_list args;
-        va_start(args, format);
-        errno = 0;
-        int length = vswprintf(sharedWideBuffer, units, format, args);
-        int error = errno;
-        va_end(args);
-        // NOTE: glibc answers -1 when the text does not fit, mingw's C99
-        // runtime the length it needed (like snprintf): both mean grow.
-        if (length >= 0 && static_cast<size_t>(length) < units)
-            break;
-        if (length < 0 && error == EILSEQ)
-            return;
-        if (sharedBufferSize >= maximumWideBufferBytes || !growSharedBuffers(sharedBufferSize * 2))
-            return;
-    }
-    int32_t length = 0;
-    char* text = wcharToUtf8(sharedWideBuffer, &length);
-    globalLog->write(text, 1);
-    free(text);
-}
-
-void logLastError()
-{
-    // Read first: anything the log does could change it.
-    int32_t code = CSystemServices::getLastError();
-    CLog* target = globalLog;
-    if (!target)
-        return;
-    target->printf("### Win32 error code: %d ###\n", code);
-    char* text = CSystemServices::getErrorText(code);
-    if (text)
-        target->write(text, 1);
-    CSystemServices::freeErrorText(text);
-}
-
-void installLog()
-{
-    installKernelThrowReporter();
-    CCriticalSectionLock lock(globalLogLock());
-    if (!sharedBuffer && !growSharedBuffers(4096))
-        return;
-    // A second install must not leak the first log and its open file.
-    delete globalLog;
-    globalLog = new CLog(composeDefaultName().c_str());
-    globalLog->setTimeStampMode(CLog::C_TIMESTAMP_SECONDS_AND_MEMORY);
-}
-
-void uninstallLog()
-{
-    CCriticalSectionLock lock(globalLogLock());
-    delete globalLog;
-    globalLog = nullptr;
-    free(sharedBuffer);
-    free(sharedWideBuffer);
-    sharedBuffer = nullptr;
-    sharedWideBuffer = nullptr;
-    sharedBufferSize = 0;
-}
-
-bool reopenLog(const char* name)
-{
-    // The header's system section may log (a failed adapter enumeration)
-    // while the file lock is held: take the global lock first, in its order.
-    CCriticalSectionLock lock(globalLogLock());
-    CLog* target = globalLog;
-    return target && target->reopen(name);
 }
 
 } // namespace Engine

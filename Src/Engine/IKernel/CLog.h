@@ -80,6 +80,8 @@ private:
     void _tellListeners(const char* const* pieces, uint32_t pieceCount);
     bool _openFirstFreeName(const CString& name);
     void _writeHeader(FILE* file) const;
+    void _mirror(const char* prefix, const char* indentation, const char* text);
+    void _announceFile();
 
     CString m_fileName;
     uint32_t m_fileNumber;
