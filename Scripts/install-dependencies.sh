@@ -6,8 +6,8 @@ packages=(
   cmake ninja-build g++ clang lld libclang-rt-14-dev
   googletest libgtest-dev libbenchmark-dev zlib1g-dev libdw-dev
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev
-  libsdl2-dev libgtk-3-dev dpkg-dev
-  wine64 xvfb xauth xdotool xautomation xclip x11-apps imagemagick gzip
+  libsdl2-dev libwayland-dev pkg-config libgtk-3-dev dpkg-dev
+  wine64 xvfb xauth xdotool xautomation xclip x11-apps imagemagick gzip weston
 )
 
 missing=()

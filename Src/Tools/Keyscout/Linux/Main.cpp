@@ -1,4 +1,5 @@
 #include "Engine/IInput/IInput.h"
+#include "Engine/IInput/Linux/CSdlLibrary.h"
 #include "Engine/IKernel/IKernel.h"
 #include "Engine/IRenderer/IRenderer.h"
 #include "KeyscoutVersion.h"
@@ -53,8 +54,12 @@ int main(int argumentCount, char** arguments)
     default:
         break;
     }
-    // Before any module: without a display there is nothing to report.
-    if (!gtk_init_check(nullptr, nullptr))
+    // Before any module: without a display there is nothing to report. The
+    // dialog goes where SDL's windows can go.
+    bool videoUsable = CSdlLibrary::chooseVideoDriver();
+    if (CSdlLibrary::isWaylandRefused())
+        gdk_set_allowed_backends("x11");
+    if (!videoUsable || !gtk_init_check(nullptr, nullptr))
     {
         fputs("Keyscout needs a graphical display (X11 or Wayland), and none could be opened: check DISPLAY or WAYLAND_DISPLAY.\n", stderr);
         return C_EXIT_USAGE;
