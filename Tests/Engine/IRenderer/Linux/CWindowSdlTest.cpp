@@ -19,6 +19,23 @@ uint32_t windowId(CWindow* window)
     return SDL_GetWindowID(static_cast<SDL_Window*>(window->getHandle()));
 }
 
+// The colour of every pixel of the window's surface, or 0 if they differ.
+uint32_t surfaceColour(CWindow* window)
+{
+    SDL_Surface* surface = SDL_GetWindowSurface(static_cast<SDL_Window*>(window->getHandle()));
+    if (!surface || surface->format->BytesPerPixel != 4)
+        return 0;
+    const uint32_t* pixels = static_cast<const uint32_t*>(surface->pixels);
+    uint32_t first = pixels[0];
+    for (int y = 0; y < surface->h; ++y)
+        for (int x = 0; x < surface->w; ++x)
+            if (pixels[y * surface->pitch / 4 + x] != first)
+                return 0;
+    uint8_t red, green, blue;
+    SDL_GetRGB(first, surface->format, &red, &green, &blue);
+    return static_cast<uint32_t>(red << 16 | green << 8 | blue);
+}
+
 } // namespace
 
 TEST(CWindowSdlTest, ShowOpensAnSdlWindowWithTitleSizePositionAndStyle)
@@ -156,6 +173,24 @@ TEST(CWindowSdlTest, CloseTakesEffectAtTheNextPumpAndReleasesHeldKeys)
     // A closed window stays closed.
     window->show();
     EXPECT_TRUE(window->isClosed());
+}
+
+// Compositors show a window only once it has presented a frame: the client
+// area is painted in the window class's background colour when the window
+// shows, and again whenever the system reports it exposed.
+TEST(CWindowSdlTest, ClientAreaIsPaintedInTheBackgroundColourAtShowAndWhenExposed)
+{
+    CSdlVideoDriver driver("dummy");
+    const uint32_t background = 0xF4F7FC;
+    CWindowManager manager;
+    CManagedPtr<CWindow> window = manager.createWindow("Painted", 320, 100, 68);
+    window->show();
+    EXPECT_EQ(surfaceColour(window.get()), background);
+    SDL_Surface* surface = SDL_GetWindowSurface(static_cast<SDL_Window*>(window->getHandle()));
+    SDL_FillRect(surface, nullptr, 0);
+    pushWindowEvent(windowId(window.get()), SDL_WINDOWEVENT_EXPOSED);
+    window->processMessages();
+    EXPECT_EQ(surfaceColour(window.get()), background);
 }
 
 TEST(CWindowSdlTest, WithoutDisplayShowThrowsAndLogsSdlsReason)
