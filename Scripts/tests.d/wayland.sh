@@ -112,6 +112,7 @@ wait_end() {
   for ((i = 0; i < 100; i++)); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
   if kill -0 "$app_pid" 2>/dev/null; then
     fail "$1" "the process is still running"
+    stop_program
     return 1
   fi
   wait "$app_pid"
@@ -136,51 +137,56 @@ else
 fi
 
 # detect_case NAME EXPECTED ACTION...: Return starts a run from the dialog;
-# the action's input must come back as the expected line.
+# the action's input must come back as the expected line. Fails when the
+# dialog does not come back. The first detection window is measured and kept
+# as the screenshot.
+first_window=1
 detect_case() {
-  local name=$1 expected=$2 before
+  local name=$1 expected=$2 before w h x y
   shift 2
   before="$(lines)"
   xdotool key Return
   if ! window_shown; then
-    fail "$name" "no detection window on the output ($count pixels of its colour)"
+    fail "$name" "no detection window on the output after Return ($count pixels of its colour)"
     return 1
+  fi
+  if [ -n "$first_window" ]; then
+    first_window=""
+    cp "$shot" "$screenshot"
+    read -r w h x y <<<"$(colour_box "$window_colour")"
+    check "detection window on the output, started with Return" "320 100" "$w $h"
+    note screenshot "${screenshot#"$root"/}"
   fi
   "$@"
   check "$name" "$expected" "$(result "$before")"
   window_gone && dialog_shown
 }
 # Over the detection window's middle, found by its colour.
-click_in_window() {
+point_at_window() {
   local w h x y
   read -r w h x y <<<"$(colour_box "$window_colour")"
   xdotool mousemove --sync $((x + w / 2)) $((y + h / 2))
+}
+click_in_window() {
+  point_at_window
   xdotool mousedown "$1"
   sleep 0.15
   xdotool mouseup "$1"
 }
-wheel_in_window() {
-  local w h x y
-  read -r w h x y <<<"$(colour_box "$window_colour")"
-  xdotool mousemove --sync $((x + w / 2)) $((y + h / 2))
-  wheel_notch up
+wheel_in_window() { point_at_window && wheel_notch up; }
+
+# A run that never shows its window leaves the program waiting for it.
+stop_program() {
+  kill "$app_pid" 2>/dev/null
+  wait "$app_pid" 2>/dev/null
+  app_pid=""
 }
 
-xdotool key Return
-if window_shown; then
-  cp "$shot" "$screenshot"
-  pass "detection window" "its 320 x 100 pixels on the output, started with Return"
-  read -r w h x y <<<"$(colour_box "$window_colour")"
-  check "detection window size" "320 100" "$w $h"
-  hold_keys xdotool Control_L a
-  check "left ctrl then a" "leftctrl + a" "$(result 0)"
-  window_gone && dialog_shown
-  echo "note - screenshot: ${screenshot#"$root"/}"
-else
-  fail "detection window" "not on the output after Return ($count pixels of its colour)"
+if ! { detect_case "left ctrl then a" "leftctrl + a" hold_keys xdotool Control_L a &&
+  detect_case "left button in the window" "mousebuttonleft" click_in_window 1 &&
+  detect_case "wheel notch up in the window" "mousewheel + mousewheelup" wheel_in_window; }; then
+  stop_program
 fi
-detect_case "left button in the window" "mousebuttonleft" click_in_window 1
-detect_case "wheel notch up in the window" "mousewheel + mousewheelup" wheel_in_window
 
 # After the runs the pointer still shows its cursor over the desktop: the
 # cursor's black outline under the pointer (the background has no black).
@@ -197,17 +203,22 @@ else
   fail "cursor shown after the runs" "no cursor drawn under the pointer"
 fi
 
-xdotool key Escape
-wait_end "Esc on the dialog" 0 && check_reports "Esc on the dialog" "$log_file" "$crash_file"
+if [ -n "$app_pid" ]; then
+  xdotool key Escape
+  wait_end "Esc on the dialog" 0 && check_reports "Esc on the dialog" "$log_file" "$crash_file"
+fi
 
 start_program --once
 if window_shown; then
   hold_keys xdotool x
 else
   fail "--once: detection window" "not on the output ($count pixels of its colour)"
+  stop_program
 fi
-wait_end "--once with a key" 0
-check "--once with a key: output" "x" "$(cat "$out")"
+if [ -n "$app_pid" ]; then
+  wait_end "--once with a key" 0
+  check "--once with a key: output" "x" "$(cat "$out")"
+fi
 
 # --- A compositor without a seat ----------------------------------------------
 headless="wayland-ks-$$-headless"
