@@ -84,8 +84,8 @@ wait_colour() {
   return 1
 }
 dialog_shown() { wait_colour "$dialog_colour" -ge 30000; }
-# The pointer's cursor may hide a corner of it.
-window_shown() { wait_colour "$window_colour" -ge 31000; }
+# The prompt written inside and the pointer's cursor may hide some of it.
+window_shown() { wait_colour "$window_colour" -ge 28000; }
 window_gone() { wait_colour "$window_colour" -eq 0; }
 
 lines() { wc -l <"$out"; }

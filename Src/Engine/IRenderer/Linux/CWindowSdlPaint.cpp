@@ -1,6 +1,7 @@
 #include "Engine/IRenderer/Linux/CWindowSdl.h"
 
 #include "Engine/IKernel/CLog.h"
+#include "Engine/IRenderer/Linux/SdlPrompt.h"
 
 #include <SDL.h>
 
@@ -16,6 +17,9 @@ namespace {
 const uint8_t C_BACKGROUND_RED = 244;
 const uint8_t C_BACKGROUND_GREEN = 247;
 const uint8_t C_BACKGROUND_BLUE = 252;
+// Windows' window text colour. Where a compositor draws no title bar, the
+// title written inside says what to do.
+const uint8_t C_TEXT_LEVEL = 0;
 
 // SDL 2 would back the window surface of an X11 window with a GL texture
 // when it can, loading the whole GL stack for a flat colour; the X server's
@@ -32,7 +36,7 @@ void chooseSurfaceBacking()
 
 // A compositor shows a window only once it has presented a frame, and an
 // X server leaves an unpainted window's area as it was: the client area is
-// painted whenever the system may have lost it.
+// painted, with the title as a prompt, whenever the system may have lost it.
 void CWindowSdl::_paint()
 {
     if (m_closed)
@@ -45,6 +49,7 @@ void CWindowSdl::_paint()
         return;
     }
     SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, C_BACKGROUND_RED, C_BACKGROUND_GREEN, C_BACKGROUND_BLUE));
+    drawPrompt(surface, m_title.c_str(), SDL_MapRGB(surface->format, C_TEXT_LEVEL, C_TEXT_LEVEL, C_TEXT_LEVEL));
     if (SDL_UpdateWindowSurface(_window()) != 0)
         logLevel(2, "Warning: Cannot present the window '%s': %s\n", m_title.c_str(), SDL_GetError());
 }

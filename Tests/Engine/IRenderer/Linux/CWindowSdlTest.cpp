@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 using namespace Tavrin::Engine;
 using namespace Tavrin::Engine::Testing;
 
@@ -19,21 +21,22 @@ uint32_t windowId(CWindow* window)
     return SDL_GetWindowID(static_cast<SDL_Window*>(window->getHandle()));
 }
 
-// The colour of every pixel of the window's surface, or 0 if they differ.
-uint32_t surfaceColour(CWindow* window)
+// How many of the window surface's pixels have each colour (0xRRGGBB).
+std::map<uint32_t, int> surfaceColours(CWindow* window)
 {
+    std::map<uint32_t, int> counts;
     SDL_Surface* surface = SDL_GetWindowSurface(static_cast<SDL_Window*>(window->getHandle()));
     if (!surface || surface->format->BytesPerPixel != 4)
-        return 0;
-    const uint32_t* pixels = static_cast<const uint32_t*>(surface->pixels);
-    uint32_t first = pixels[0];
+        return counts;
     for (int y = 0; y < surface->h; ++y)
         for (int x = 0; x < surface->w; ++x)
-            if (pixels[y * surface->pitch / 4 + x] != first)
-                return 0;
-    uint8_t red, green, blue;
-    SDL_GetRGB(first, surface->format, &red, &green, &blue);
-    return static_cast<uint32_t>(red << 16 | green << 8 | blue);
+        {
+            uint8_t red, green, blue;
+            SDL_GetRGB(static_cast<const uint32_t*>(surface->pixels)[y * surface->pitch / 4 + x], surface->format, &red,
+                       &green, &blue);
+            ++counts[static_cast<uint32_t>(red << 16 | green << 8 | blue)];
+        }
+    return counts;
 }
 
 } // namespace
@@ -176,21 +179,25 @@ TEST(CWindowSdlTest, CloseTakesEffectAtTheNextPumpAndReleasesHeldKeys)
 }
 
 // Compositors show a window only once it has presented a frame: the client
-// area is painted in the window class's background colour when the window
-// shows, and again whenever the system reports it exposed.
-TEST(CWindowSdlTest, ClientAreaIsPaintedInTheBackgroundColourAtShowAndWhenExposed)
+// area is painted in the window class's background colour, with the title
+// written inside in black, when the window shows and again whenever the
+// system reports it exposed.
+TEST(CWindowSdlTest, ClientAreaIsPaintedAtShowAndWhenExposed)
 {
     CSdlVideoDriver driver("dummy");
-    const uint32_t background = 0xF4F7FC;
+    const uint32_t background = 0xF4F7FC, text = 0x000000;
     CWindowManager manager;
-    CManagedPtr<CWindow> window = manager.createWindow("Painted", 320, 100, 68);
+    CManagedPtr<CWindow> window = manager.createWindow("Press one or many keys..", 320, 100, 68);
     window->show();
-    EXPECT_EQ(surfaceColour(window.get()), background);
+    std::map<uint32_t, int> painted = surfaceColours(window.get());
+    ASSERT_EQ(painted.size(), 2u);
+    EXPECT_GT(painted[background], 30000);
+    EXPECT_GT(painted[text], 500);
     SDL_Surface* surface = SDL_GetWindowSurface(static_cast<SDL_Window*>(window->getHandle()));
-    SDL_FillRect(surface, nullptr, 0);
+    SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 255, 0, 0));
     pushWindowEvent(windowId(window.get()), SDL_WINDOWEVENT_EXPOSED);
     window->processMessages();
-    EXPECT_EQ(surfaceColour(window.get()), background);
+    EXPECT_EQ(surfaceColours(window.get()), painted);
 }
 
 TEST(CWindowSdlTest, WithoutDisplayShowThrowsAndLogsSdlsReason)
