@@ -39,7 +39,8 @@ void chooseSurfaceBacking()
 // painted, with the title as a prompt, whenever the system may have lost it.
 void CWindowSdl::_paint()
 {
-    if (m_closed)
+    // A window with a swap chain is drawn by its renderer.
+    if (m_closed || m_swapChain)
         return;
     chooseSurfaceBacking();
     SDL_Surface* surface = SDL_GetWindowSurface(_window());
