@@ -2,6 +2,7 @@
 
 #include <wayland-client.h>
 
+#include <cstdlib>
 #include <cstring>
 
 namespace Tavrin {
@@ -21,10 +22,22 @@ void onGlobalRemove(void*, wl_registry*, uint32_t)
 
 const wl_registry_listener C_REGISTRY_LISTENER = {onGlobal, onGlobalRemove};
 
+// libwayland-client finds a socket given by name in XDG_RUNTIME_DIR, and
+// complains on standard error when that is not set: no compositor then.
+bool mayConnect()
+{
+    const char* socket = getenv("WAYLAND_SOCKET");
+    const char* name = getenv("WAYLAND_DISPLAY");
+    const char* folder = getenv("XDG_RUNTIME_DIR");
+    return (socket && *socket) || (name && name[0] == '/') || (folder && *folder);
+}
+
 } // namespace
 
 bool waylandHasSeat()
 {
+    if (!mayConnect())
+        return false;
     wl_display* display = wl_display_connect(nullptr);
     if (!display)
         return false;
