@@ -87,6 +87,20 @@ dialog_shown() { wait_colour "$dialog_colour" -ge 30000; }
 # The prompt written inside and the pointer's cursor may hide some of it.
 window_shown() { wait_colour "$window_colour" -ge 28000; }
 window_gone() { wait_colour "$window_colour" -eq 0; }
+# The dialog hides just before a run starts reading.
+dialog_hidden() { wait_colour "$dialog_colour" -eq 0; }
+# The cursor's black outline under a pointer at (960, 700) (the desktop has
+# no black); waits up to 5 s for it.
+cursor_shown() {
+  local i
+  for ((i = 0; i < 25; i++)); do
+    screenshot && cursor="$(convert "$shot" -crop 24x24+960+700 +repage -fill white +opaque black -negate \
+      -format "%[fx:round(mean*w*h)]" info:)"
+    [ "${cursor:-0}" -gt 0 ] && return 0
+    sleep 0.2
+  done
+  return 1
+}
 
 lines() { wc -l <"$out"; }
 # The next line of standard output, after line $1 (waits up to 10 s).
@@ -126,7 +140,10 @@ start_weston x11 "$socket" || { fail weston "the X11 backend did not start: $(ta
 compositor="$(xwininfo -root -tree | grep -F '"Weston Compositor' | awk '{print $1}' | head -n 1)"
 [ -n "$compositor" ] || { fail weston "no compositor window on the X server"; exit 1; }
 xdotool windowfocus --sync "$compositor" 2>/dev/null
-xdotool mousemove 900 700
+# Weston follows the X pointer once it has seen it enter its window.
+xdotool mousemove --sync 1200 1000
+xdotool mousemove --sync 960 700
+cursor_shown || { fail weston "the compositor does not follow the pointer"; exit 1; }
 
 start_program
 if dialog_shown; then
@@ -147,8 +164,8 @@ detect_case() {
   shift 2
   before="$(lines)"
   xdotool key Return
-  if ! window_shown; then
-    fail "$name" "no detection window on the output after Return ($count pixels of its colour)"
+  if ! window_shown || ! dialog_hidden; then
+    fail "$name" "no detection window alone on the output after Return ($count pixels)"
     return 1
   fi
   if [ -n "$first_window" ]; then
@@ -187,7 +204,8 @@ move_in_window() {
   point_at_window
   for ((step = 0; step < 30; step++)); do xdotool mousemove_relative -- 3 0; sleep 0.04; done
 }
-# From the focused button: the check box before it, ticked off, and back.
+# From the button, focused when the dialog opens (a result text joins the
+# focus chain later): the check box before it, ticked off, and back.
 untick_box() { xdotool key shift+Tab && xdotool key space && xdotool key Tab; }
 
 # A run that never shows its window leaves the program waiting for it.
@@ -199,22 +217,13 @@ stop_program() {
 
 if ! { detect_case "left ctrl then a" "leftctrl + a" hold_keys xdotool Control_L a &&
   detect_case "left button in the window" "mousebuttonleft" click_in_window 1 &&
-  detect_case "wheel notch up in the window" "mousewheel + mousewheelup" wheel_in_window &&
-  untick_box &&
-  detect_case "mouse moved in the window, box unticked" "~^mouseaxis[xy]( \+ mouseaxis[xy])?$" move_in_window; }; then
+  detect_case "wheel notch up in the window" "mousewheel + mousewheelup" wheel_in_window; }; then
   stop_program
 fi
 
-# After the runs the pointer still shows its cursor over the desktop: the
-# cursor's black outline under the pointer (the background has no black).
-cursor_pixels() { convert "$shot" -crop 24x24+960+700 +repage -fill white +opaque black -negate -format "%[fx:round(mean*w*h)]" info:; }
+# After the runs the pointer still shows its cursor over the desktop.
 xdotool mousemove --sync 960 700
-for ((i = 0; i < 25; i++)); do
-  screenshot && cursor="$(cursor_pixels)"
-  [ "${cursor:-0}" -gt 0 ] && break
-  sleep 0.2
-done
-if [ "${cursor:-0}" -gt 0 ]; then
+if cursor_shown; then
   pass "cursor shown after the runs" "$cursor outline pixels under the pointer"
 else
   fail "cursor shown after the runs" "no cursor drawn under the pointer"
@@ -223,6 +232,19 @@ fi
 if [ -n "$app_pid" ]; then
   xdotool key Escape
   wait_end "Esc on the dialog" 0 && check_reports "Esc on the dialog" "$log_file" "$crash_file"
+fi
+
+# Motion, from a new dialog whose button has the focus.
+start_program
+if dialog_shown && untick_box; then
+  detect_case "mouse moved in the window, box unticked" "~^mouseaxis[xy]( \+ mouseaxis[xy])?$" move_in_window ||
+    stop_program
+else
+  fail "mouse moved in the window, box unticked" "no dialog"
+fi
+if [ -n "$app_pid" ]; then
+  xdotool key Escape
+  wait_end "Esc on the dialog after motion" 0
 fi
 
 start_program --once
