@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace Tavrin {
 namespace Engine {
@@ -18,6 +19,18 @@ public:
     CSdlLibrary& operator=(const CSdlLibrary&) = delete;
 
     bool isReady() const { return m_ready; }
+
+    // Decides, before SDL's video starts, which of its drivers may run: SDL 2
+    // crashes when its Wayland driver starts on a compositor without a seat.
+    // False when no display is left; every video start makes the choice anew.
+    static bool chooseVideoDriver();
+    // True when the last choice found a Wayland compositor without a seat.
+    static bool isWaylandRefused();
+    // The choice itself, from the requested list (SDL_VIDEODRIVER, empty for
+    // SDL's own order), whether DISPLAY is set and whether the compositor has
+    // a seat. `drivers` is left empty when SDL may choose as it would.
+    static bool safeVideoDrivers(const std::string& requested, bool x11Display, bool waylandSeat,
+                                 std::string& drivers);
 
     // The subsystems the input manager needs: video (keyboard and mouse
     // events come through windows), joysticks and game controllers.

@@ -50,6 +50,7 @@ void CWindowSdl::show()
     if (m_closed)
         return;
     SDL_ShowWindow(_window());
+    _paint();
     SDL_RaiseWindow(_window());
 }
 

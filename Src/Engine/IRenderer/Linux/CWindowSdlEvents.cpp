@@ -103,6 +103,10 @@ void CWindowSdl::_onWindowEvent(const SDL_WindowEvent& event)
     }
     case SDL_WINDOWEVENT_SIZE_CHANGED:
         onResize(static_cast<uint32_t>(event.data1), static_cast<uint32_t>(event.data2));
+        _paint();
+        break;
+    case SDL_WINDOWEVENT_EXPOSED:
+        _paint();
         break;
     case SDL_WINDOWEVENT_MINIMIZED:
         m_visible = false;

@@ -1,3 +1,4 @@
+#include "Engine/IInput/Linux/CSdlLibrary.h"
 #include "Engine/IKernel/IKernel.h"
 #include "Tools/Keyscout/CKeyscout.h"
 #include "Tools/Keyscout/CKeyscoutProgram.h"
@@ -41,8 +42,12 @@ int main(int argumentCount, char** arguments)
     // Before any module: without a display there is nothing to report.
     // --once shows no GTK window: opening the display (GDK alone) checks it
     // without GTK's modules and accessibility bridge.
+    // The dialog goes where SDL's windows can go.
+    bool videoUsable = Tavrin::Engine::CSdlLibrary::chooseVideoDriver();
+    if (Tavrin::Engine::CSdlLibrary::isWaylandRefused())
+        gdk_set_allowed_backends("x11");
     bool once = program.getCommandLine().getMode() == CCommandLine::C_MODE_ONCE;
-    if (!(once ? gdk_init_check(nullptr, nullptr) : gtk_init_check(nullptr, nullptr)))
+    if (!videoUsable || !(once ? gdk_init_check(nullptr, nullptr) : gtk_init_check(nullptr, nullptr)))
     {
         fputs("Keyscout needs a graphical display (X11 or Wayland), and none could be opened: check DISPLAY or WAYLAND_DISPLAY.\n", stderr);
         return CKeyscoutProgram::C_STATUS_USAGE;

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 using namespace Tavrin::Engine;
 using namespace Tavrin::Engine::Testing;
 
@@ -17,6 +19,24 @@ namespace {
 uint32_t windowId(CWindow* window)
 {
     return SDL_GetWindowID(static_cast<SDL_Window*>(window->getHandle()));
+}
+
+// How many of the window surface's pixels have each colour (0xRRGGBB).
+std::map<uint32_t, int> surfaceColours(CWindow* window)
+{
+    std::map<uint32_t, int> counts;
+    SDL_Surface* surface = SDL_GetWindowSurface(static_cast<SDL_Window*>(window->getHandle()));
+    if (!surface || surface->format->BytesPerPixel != 4)
+        return counts;
+    for (int y = 0; y < surface->h; ++y)
+        for (int x = 0; x < surface->w; ++x)
+        {
+            uint8_t red, green, blue;
+            SDL_GetRGB(static_cast<const uint32_t*>(surface->pixels)[y * surface->pitch / 4 + x], surface->format, &red,
+                       &green, &blue);
+            ++counts[static_cast<uint32_t>(red << 16 | green << 8 | blue)];
+        }
+    return counts;
 }
 
 } // namespace
@@ -160,6 +180,28 @@ TEST(CWindowSdlTest, CloseTakesEffectAtTheNextPumpAndReleasesHeldKeys)
     // A closed window stays closed.
     window->show();
     EXPECT_TRUE(window->isClosed());
+}
+
+// Compositors show a window only once it has presented a frame: the client
+// area is painted in the window class's background colour, with the title
+// written inside in black, when the window shows and again whenever the
+// system reports it exposed.
+TEST(CWindowSdlTest, ClientAreaIsPaintedAtShowAndWhenExposed)
+{
+    CSdlVideoDriver driver("dummy");
+    const uint32_t background = 0xF4F7FC, text = 0x000000;
+    CWindowManager manager;
+    CManagedPtr<CWindow> window = manager.createWindow("Press one or many keys..", 320, 100, 68);
+    window->show();
+    std::map<uint32_t, int> painted = surfaceColours(window.get());
+    ASSERT_EQ(painted.size(), 2u);
+    EXPECT_GT(painted[background], 30000);
+    EXPECT_GT(painted[text], 500);
+    SDL_Surface* surface = SDL_GetWindowSurface(static_cast<SDL_Window*>(window->getHandle()));
+    SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 255, 0, 0));
+    pushWindowEvent(windowId(window.get()), SDL_WINDOWEVENT_EXPOSED);
+    window->processMessages();
+    EXPECT_EQ(surfaceColours(window.get()), painted);
 }
 
 TEST(CWindowSdlTest, WithoutDisplayShowThrowsAndLogsSdlsReason)
