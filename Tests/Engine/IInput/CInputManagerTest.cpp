@@ -170,7 +170,7 @@ TEST(CInputManagerTest, RegistrationWithAnIdHintIsNotImplemented)
     TTrace trace;
     CManagedPtr<CInputManager> manager = CManagedPtr<CInputManager>::adopt(new CTracedInputManager(trace));
     CMouse mouse(nullptr, 0);
-    expectEngineException<CNotImplementedException>([&] { static_cast<CManager*>(manager.get())->registerManaged(&mouse, 3); },
+    expectException<CNotImplementedException>([&] { static_cast<CManager*>(manager.get())->registerManaged(&mouse, 3); },
                                                     "Method not implemented\n", "Engine/IKernel/Patterns/CManager", 33);
     EXPECT_EQ(manager->getSlotCount(), 0u);
 }

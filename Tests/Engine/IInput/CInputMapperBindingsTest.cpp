@@ -321,11 +321,11 @@ TEST(CInputMapperBindingsTest, BadEventOperationsThrowAndChangeNothing)
     const char* file = "Engine/IInput/CInputMapper";
 
     expectRangeError([&] { mapper.bindKeys(5, 0, combo({A})); });
-    expectEngineException<CInvalidArgumentException>([&] { mapper.bindKeys(event, 2, combo({A})); }, "Invalid binding slot\n", file, -1);
-    expectEngineException<CInvalidArgumentException>([&] { mapper.bindKeys(event, 0, combo({})); }, "Empty key combination\n", file, -1);
-    expectEngineException<CInvalidArgumentException>([&] { mapper.bindKeys(event, 0, combo({B, TKeyCode(482)})); }, "Invalid key code\n", file, -1);
-    expectEngineException<CInvalidArgumentException>([&] { mapper.bindKeys(event, 0, combo({TKeyCode(-1)})); }, "Invalid key code\n", file, -1);
-    expectEngineException<CInvalidArgumentException>([&] { mapper.createEvent(CString("EvChecked")); }, "Input event already exists\n", file, -1);
+    expectException<CInvalidArgumentException>([&] { mapper.bindKeys(event, 2, combo({A})); }, "Invalid binding slot\n", file, -1);
+    expectException<CInvalidArgumentException>([&] { mapper.bindKeys(event, 0, combo({})); }, "Empty key combination\n", file, -1);
+    expectException<CInvalidArgumentException>([&] { mapper.bindKeys(event, 0, combo({B, TKeyCode(482)})); }, "Invalid key code\n", file, -1);
+    expectException<CInvalidArgumentException>([&] { mapper.bindKeys(event, 0, combo({TKeyCode(-1)})); }, "Invalid key code\n", file, -1);
+    expectException<CInvalidArgumentException>([&] { mapper.createEvent(CString("EvChecked")); }, "Input event already exists\n", file, -1);
     expectRangeError([&] { mapper.unbindKeys(1, 0); });
     expectRangeError([&] { mapper.removeEvent(1); });
 

@@ -100,13 +100,13 @@ TEST(CInputMapperKeysTest, BadCodesButtonsAndJoysticksThrowAndChangeNothing)
     expectRangeError([&] { mapper.setKey(TKeyCode(-5), false, 0.0f); });
     for (uint32_t button : {0u, 3u + 4u, 255u, 0xFFFFFFFFu})
     {
-        expectEngineException<CInvalidArgumentException>([&] { mapper.mouseButtonDown(button); }, "Invalid mouse button code\n",
+        expectException<CInvalidArgumentException>([&] { mapper.mouseButtonDown(button); }, "Invalid mouse button code\n",
                                                          "Engine/IInput/CInputMapper", 862);
-        expectEngineException<CInvalidArgumentException>([&] { mapper.mouseButtonUp(button); }, "Invalid mouse button code\n",
+        expectException<CInvalidArgumentException>([&] { mapper.mouseButtonUp(button); }, "Invalid mouse button code\n",
                                                          "Engine/IInput/CInputMapper", 869);
     }
     for (uint32_t joystick : {4u, 100u})
-        expectEngineException<CInvalidArgumentException>([&] { mapper.feedJoystick(joystick, device); }, "Invalid joystick ID\n",
+        expectException<CInvalidArgumentException>([&] { mapper.feedJoystick(joystick, device); }, "Invalid joystick ID\n",
                                                          "Engine/IInput/CInputMapper", 787);
     // Joysticks 2 and 3 pass the ID check but have no statuses.
     expectRangeError([&] { mapper.feedJoystick(2, device); });
@@ -193,6 +193,6 @@ TEST(CInputMapperKeysTest, JoystickFeedUsesTheSlotsCodesAndTheResponseCurve)
     for (int32_t code = 356; code < 382; ++code)
         EXPECT_FALSE(mapper.getKeyStatus(TKeyCode(code)).pressed) << code;
 
-    expectEngineException<CInvalidArgumentException>([&] { mapper.setJoystickExponent(4, 1.0f); }, "Invalid joystick ID\n",
+    expectException<CInvalidArgumentException>([&] { mapper.setJoystickExponent(4, 1.0f); }, "Invalid joystick ID\n",
                                                      "Engine/IInput/CInputMapper", -1);
 }

@@ -38,12 +38,12 @@ TEST(CJoystickTest, AccessorsRejectIdsOutOfRange)
 {
     CScriptedJoystick joystick;
     const char* file = "Engine/IInput/CJoystick";
-    expectEngineException<CInvalidArgumentException>([&] { joystick.getButton(128); }, "Invalid button ID\n", file, -1);
-    expectEngineException<CInvalidArgumentException>([&] { joystick.getAxis(8); }, "Invalid axis ID\n", file, -1);
-    expectEngineException<CInvalidArgumentException>([&] { joystick.hasAxis(0xFFFFFFFFu); }, "Invalid axis ID\n", file, -1);
-    expectEngineException<CInvalidArgumentException>([&] { joystick.getArrow(4); }, "Invalid arrow ID\n", file, -1);
-    expectEngineException<CInvalidArgumentException>([&] { joystick.hasArrow(4); }, "Invalid arrow ID\n", file, -1);
-    expectEngineException<CInvalidArgumentException>([&] { joystick.mapAxis(0.5f, 8); }, "Invalid axis ID\n", file, -1);
+    expectException<CInvalidArgumentException>([&] { joystick.getButton(128); }, "Invalid button ID\n", file, -1);
+    expectException<CInvalidArgumentException>([&] { joystick.getAxis(8); }, "Invalid axis ID\n", file, -1);
+    expectException<CInvalidArgumentException>([&] { joystick.hasAxis(0xFFFFFFFFu); }, "Invalid axis ID\n", file, -1);
+    expectException<CInvalidArgumentException>([&] { joystick.getArrow(4); }, "Invalid arrow ID\n", file, -1);
+    expectException<CInvalidArgumentException>([&] { joystick.hasArrow(4); }, "Invalid arrow ID\n", file, -1);
+    expectException<CInvalidArgumentException>([&] { joystick.mapAxis(0.5f, 8); }, "Invalid axis ID\n", file, -1);
     EXPECT_NO_THROW(joystick.getButton(127));
     EXPECT_NO_THROW(joystick.getArrow(3));
 }
@@ -88,7 +88,7 @@ TEST(CJoystickTest, SetDeadZoneClampsAndChecksTheAxis)
     joystick.setDeadZone(5, 0.25f);
     EXPECT_EQ(joystick.getDeadZone(5), 0.25f);
 
-    expectEngineException<CInvalidArgumentException>([&] { joystick.setDeadZone(8, 0.5f); }, "Invalid axis ID\n",
+    expectException<CInvalidArgumentException>([&] { joystick.setDeadZone(8, 0.5f); }, "Invalid axis ID\n",
                                                      "Engine/IInput/CJoystick", 133);
     EXPECT_EQ(joystick.getDeadZone(0), 1.0f);
     EXPECT_EQ(joystick.getDeadZone(3), 0.0f);

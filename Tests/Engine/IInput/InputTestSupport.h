@@ -50,13 +50,8 @@ public:
 
 // The checks and the log capture every suite shares.
 using TavrinTests::CLogCapture;
+using TavrinTests::expectException;
 using TavrinTests::expectRangeError;
-
-template <typename TException, typename TAction>
-void expectEngineException(TAction action, const char* details, const char* file, int32_t line)
-{
-    TavrinTests::expectException<TException>(action, details, file, line);
-}
 
 } // namespace Testing
 } // namespace Engine

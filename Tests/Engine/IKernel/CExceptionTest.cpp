@@ -25,7 +25,7 @@ void recordText(const char* text)
 {
     logged.push_back(text);
     if (std::string(text).rfind("Exception (", 0) == 0)
-        crashFileAtLogLine = readText(crashPath);
+        crashFileAtLogLine = readFile(crashPath);
 }
 
 class CExceptionTest : public CLogTestBase

@@ -11,7 +11,7 @@ using namespace FileTestSupport;
 
 namespace {
 
-std::string readText(const char* path)
+std::string readFile(const char* path)
 {
     std::string text;
     FILE* file = fopen(path, "rb");
@@ -37,7 +37,7 @@ TEST_F(AliasTest, ReopenLogUsesTheResolvedFullPath)
     CString expected = CFileSystem::toNativePath(CFileName(aliased.c_str()).getFullPath());
     EXPECT_STREQ(getLog()->getFileName(), expected.c_str());
     EXPECT_EQ(strchr(getLog()->getFileName(), '$'), nullptr);
-    std::string text = readText(expected.c_str());
+    std::string text = readFile(expected.c_str());
     EXPECT_EQ(text.compare(0, 76, std::string(76, '=')), 0) << text;
     EXPECT_NE(text.find("Log file of '"), std::string::npos) << text;
 
@@ -48,7 +48,7 @@ TEST_F(AliasTest, ReopenLogUsesTheResolvedFullPath)
     CString joined = IKernel::getExecutableFolder() + "/" + bare;
     CString expectedBare = CFileSystem::toNativePath(CFileName(joined).getFullPath());
     EXPECT_STREQ(getLog()->getFileName(), expectedBare.c_str());
-    EXPECT_FALSE(readText(expectedBare.c_str()).empty());
+    EXPECT_FALSE(readFile(expectedBare.c_str()).empty());
     CFileSystem::removeFile(expectedBare);
     if (owned)
         uninstallLog();

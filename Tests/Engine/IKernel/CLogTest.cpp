@@ -450,7 +450,7 @@ TEST_F(CLogTest, TwoRunningInstancesNeverWriteIntoOneLogFile)
     EXPECT_EQ(lines.back(), "<P>second instance's line");
     EXPECT_EQ(said + 2, lines.end());
     fclose(other);
-    EXPECT_EQ(readText(first), "first instance's line\n");
+    EXPECT_EQ(readFile(first), "first instance's line\n");
 }
 
 TEST_F(CLogTest, UnopenableFileLosesTheMessageAndRetries)
@@ -463,7 +463,7 @@ TEST_F(CLogTest, UnopenableFileLosesTheMessageAndRetries)
     EXPECT_FALSE(std::filesystem::exists(path));
     std::filesystem::create_directories(m_folder.file("missing"));
     Tavrin::Engine::log("kept\nand kept\n");
-    EXPECT_EQ(markTimeStamps(readText(path)), "<P>kept\n<P>and kept\n");
+    EXPECT_EQ(markTimeStamps(readFile(path)), "<P>kept\n<P>and kept\n");
 }
 
 TEST_F(CLogTest, InstallingTwiceReplacesTheLog)

@@ -51,7 +51,7 @@ TEST(IKernelInstall, LogHoldsTheStartUpChecksInOrderAndEveryLineIsPrefixed)
     EXPECT_FALSE(CNameManager::isInstalled());
     EXPECT_EQ(CMainThread::getMainThread(), nullptr);
 
-    std::vector<std::string> lines = splitLines(readText(path));
+    std::vector<std::string> lines = splitLines(readFile(path));
     ASSERT_GT(lines.size(), 20u) << path;
     EXPECT_EQ(lines[0], std::string(76, '='));
     EXPECT_EQ(lines[1].rfind("Log file of '", 0), 0u);
@@ -122,7 +122,7 @@ TEST(IKernelInstall, OnlyTheFirstInstallAndLastUninstallWorkAndAnExtraUninstallT
     }
     EXPECT_EQ(IKernel::getInstallCount(), 0u);
     // The handler stays installed: the throw's report went beside the executable.
-    std::string crash = readText(std::string(IKernel::getExecutableFolder().c_str()) + "/" +
+    std::string crash = readFile(std::string(IKernel::getExecutableFolder().c_str()) + "/" +
                                  IKernel::getApplicationShortName().c_str() + "_crash.txt");
     EXPECT_NE(crash.find("-- EXCEPTION DETECTED"), std::string::npos);
     EXPECT_NE(crash.find("uninstall"), std::string::npos) << crash;
@@ -142,7 +142,7 @@ TEST(IKernelInstall, ProductInstallMeasuresTheProcessorSpeed)
     // once per process, from before main).
     RecordProperty("InstallUninstallSeconds", std::to_string(seconds));
     printf("Kernel install and uninstall: %.3f s, %.2f of the 0.05 s floor\n", seconds, seconds / 0.05);
-    std::string header = readText(installedLogPath());
+    std::string header = readFile(installedLogPath());
     std::smatch speed;
     ASSERT_TRUE(std::regex_search(header, speed, std::regex(R"(CPU\(s\) speed: (\d+) Mhz)")));
     EXPECT_GT(std::stoi(speed[1].str()), 0);
@@ -213,7 +213,7 @@ TEST(IKernelInstall, ReportsGoToAChosenFolderInsteadOfTheExecutables)
     IKernel::setReportFolder(nullptr);
     EXPECT_STREQ(IKernel::getReportFolder().c_str(), IKernel::getExecutableFolder().c_str());
 
-    EXPECT_NE(readText(chosen).find("IKernel uninstalled"), std::string::npos) << chosen;
+    EXPECT_NE(readFile(chosen).find("IKernel uninstalled"), std::string::npos) << chosen;
 }
 
 // Neither the working directory nor a folder for the reports is needed to run.
@@ -277,7 +277,7 @@ TEST(IKernelInstall, InstallGoesOnFromADeletedWorkingDirectory)
         IKernel::uninstall();
     std::filesystem::current_path(original);
 
-    std::string text = readText(path);
+    std::string text = readFile(path);
     EXPECT_NE(text.find("] Working directory cannot be read\n"), std::string::npos) << text;
     EXPECT_NE(text.find("IKernel uninstalled"), std::string::npos) << text;
 }

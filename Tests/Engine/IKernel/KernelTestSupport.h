@@ -43,11 +43,7 @@ private:
 using TavrinTests::CTempFolder;
 using TavrinTests::splitLines;
 
-// Whole file in text mode (line ends as the program wrote them); empty when missing.
-inline std::string readText(const std::string& path)
-{
-    return TavrinTests::readFile(path);
-}
+using TavrinTests::readFile;
 
 // The "[%7.3f s, %4d / %4d] " time stamp of every log line.
 inline const std::regex& timeStampPattern()
@@ -79,7 +75,7 @@ protected:
         Tavrin::Engine::uninstallLog();
     }
     std::string logPath() const { return Tavrin::Engine::getLog()->getFileName(); }
-    std::string logText() const { return readText(logPath()); }
+    std::string logText() const { return readFile(logPath()); }
 
     CKernelFactsGuard m_facts;
     CTempFolder m_folder;

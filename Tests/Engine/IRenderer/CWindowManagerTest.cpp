@@ -102,7 +102,7 @@ TEST(CWindowManagerTest, CreatedWindowsAreRegisteredAndNotYetOpen)
 TEST(CWindowManagerTest, WindowsFromHandlesAreNotImplemented)
 {
     CWindowManager manager;
-    expectEngineException<CNotImplementedException>([&] { manager.createWindowFromHandle(&g_handles[0]); },
+    expectException<CNotImplementedException>([&] { manager.createWindowFromHandle(&g_handles[0]); },
                                                     "Cannot create a window from a handle yet\n",
                                                     "Engine/IRenderer/Windows/CWindow", 68);
 }

@@ -238,11 +238,11 @@ TEST(CWindowTest, BadRegistrationsThrowAndChangeNothing)
     TListenerPtr stranger = newListener(trace, "stranger");
     window->addListener(registered.get());
 
-    expectEngineException<CInvalidArgumentException>([&] { window->addListener(nullptr); }, "Cannot register null listener\n",
+    expectException<CInvalidArgumentException>([&] { window->addListener(nullptr); }, "Cannot register null listener\n",
                                                      C_WINDOW_SOURCE, 339);
-    expectEngineException<CInvalidArgumentException>([&] { window->removeListener(nullptr); },
+    expectException<CInvalidArgumentException>([&] { window->removeListener(nullptr); },
                                                      "Cannot unregister null listener\n", C_WINDOW_SOURCE, 348);
-    expectEngineException<CInvalidOperationException>([&] { window->removeListener(stranger.get()); },
+    expectException<CInvalidOperationException>([&] { window->removeListener(stranger.get()); },
                                                       "Could not find registered listener\n", C_WINDOW_SOURCE, 357);
     EXPECT_EQ(window->getListenerCount(), 1u);
     EXPECT_EQ(window->getListener(0), registered.get());
@@ -250,7 +250,7 @@ TEST(CWindowTest, BadRegistrationsThrowAndChangeNothing)
     EXPECT_EQ(registered->getReferenceCount(), 2u);
 
     window->removeListener(registered.get());
-    expectEngineException<CInvalidOperationException>([&] { window->removeListener(registered.get()); },
+    expectException<CInvalidOperationException>([&] { window->removeListener(registered.get()); },
                                                       "Could not find registered listener\n", C_WINDOW_SOURCE, 357);
 }
 
@@ -332,7 +332,7 @@ TEST(CWindowTest, SwapChainIsMadeOnceFromTheWindowsFlags)
     EXPECT_EQ(state.height, window->getClientHeight());
     EXPECT_EQ(state.width, 320u);
 
-    expectEngineException<CInvalidArgumentException>([&] { window->createSwapChain(nullptr); },
+    expectException<CInvalidArgumentException>([&] { window->createSwapChain(nullptr); },
                                                      "Cannot create a swap chain without a renderer\n", C_WINDOW_SOURCE, -1);
 }
 

@@ -93,7 +93,7 @@ TEST(IRendererModule, EntryOrderBalancesEveryCountAndLogsEachModuleOnce)
     IKernel::uninstall();
     EXPECT_EQ(IKernel::getInstallCount(), 0u);
 
-    EXPECT_EQ(moduleLines(TavrinTest::readText(path)),
+    EXPECT_EQ(moduleLines(TavrinTest::readFile(path)),
               (std::vector<std::string>{"Installing IKernel", "Installing IInput", "Installing IRenderer",
                                         "IRenderer uninstalled", "IInput uninstalled", "IKernel uninstalled"}));
 }
@@ -115,7 +115,7 @@ TEST(IRendererModule, InputCountsItsUsersAndOnlyTheLastUninstallWorks)
         EXPECT_EQ(IKernel::getInstallCount(), 1u);
         EXPECT_EQ(CModuleLines::lines(), (std::vector<std::string>{"Installing IInput\n", "IInput uninstalled\n"}));
     }
-    expectEngineException<CInvalidOperationException>([] { IInput::uninstall(); }, C_NOT_INSTALLED, "Engine/IInput/IInput", 34);
+    expectException<CInvalidOperationException>([] { IInput::uninstall(); }, C_NOT_INSTALLED, "Engine/IInput/IInput", 34);
     EXPECT_EQ(IInput::getInstallCount(), 0u);
     EXPECT_EQ(IKernel::getInstallCount(), 1u);
     IKernel::uninstall();
@@ -124,7 +124,7 @@ TEST(IRendererModule, InputCountsItsUsersAndOnlyTheLastUninstallWorks)
 TEST(IRendererModule, UninstallingTooOftenThrowsAndChangesNothing)
 {
     TavrinTest::CKernelFactsGuard facts;
-    expectEngineException<CInvalidOperationException>([] { IRenderer::uninstall(); }, C_NOT_INSTALLED,
+    expectException<CInvalidOperationException>([] { IRenderer::uninstall(); }, C_NOT_INSTALLED,
                                                       "Engine/IRenderer/IRenderer", 89);
     EXPECT_EQ(IRenderer::getInstallCount(), 0u);
     EXPECT_EQ(IInput::getInstallCount(), 0u);
@@ -142,7 +142,7 @@ TEST(IRendererModule, UninstallingTooOftenThrowsAndChangesNothing)
     EXPECT_EQ(IRenderer::getInstallCount(), 0u);
     EXPECT_EQ(IInput::getInstallCount(), 0u);
     EXPECT_EQ(IKernel::getInstallCount(), 0u);
-    expectEngineException<CInvalidOperationException>([] { IRenderer::uninstall(); }, C_NOT_INSTALLED,
+    expectException<CInvalidOperationException>([] { IRenderer::uninstall(); }, C_NOT_INSTALLED,
                                                       "Engine/IRenderer/IRenderer", 89);
 }
 

@@ -364,7 +364,7 @@ TEST(CDirectInputJoystickTest, ConstructionStepsThatFail)
 
 TEST(CDirectInputJoystickTest, MissingDeviceIsRefused)
 {
-    expectEngineException<CInvalidArgumentException>([] { CDirectInputJoystick joystick(nullptr, 0, nullptr); },
+    expectException<CInvalidArgumentException>([] { CDirectInputJoystick joystick(nullptr, 0, nullptr); },
                                                      "Invalid joystick handle\n", C_SOURCE, 151);
 }
 

@@ -140,7 +140,7 @@ TEST_F(CWin32MouseCursorTest, ApplyingASystemCursorDropsTheCustomImage)
 TEST_F(CWin32MouseCursorTest, BitmapTypeIsNotASystemCursor)
 {
     CWin32MouseCursor::setCursorType(CWin32MouseCursor::C_CURSOR_BITMAP);
-    expectEngineException<CInvalidArgumentException>([] { CWin32MouseCursor::applySystemCursor(); },
+    expectException<CInvalidArgumentException>([] { CWin32MouseCursor::applySystemCursor(); },
                                                      "Cannot use C_CURSOR_BITMAP with this function\n", C_SOURCE, 238);
 }
 
@@ -166,15 +166,15 @@ TEST_F(CWin32MouseCursorTest, PixelRowsAreTakenAtTheSourceRowSize)
 
 TEST_F(CWin32MouseCursorTest, AlphaCursorNeedsAnRgbaImageWithPixels)
 {
-    expectEngineException<CInvalidArgumentException>([] { CWin32MouseCursor::createAlphaCursor(0, 0); },
+    expectException<CInvalidArgumentException>([] { CWin32MouseCursor::createAlphaCursor(0, 0); },
                                                      "Invalid source image to create an alpha cursor\n", C_SOURCE, 74);
     CWin32MouseCursor::setCursorImage(CManagedPtr<CImage>::adopt(new CImage(2, 2, C_PIXEL_FORMAT_RGB8)), 0, 0);
-    expectEngineException<CInvalidArgumentException>([] { CWin32MouseCursor::createAlphaCursor(0, 0); },
+    expectException<CInvalidArgumentException>([] { CWin32MouseCursor::createAlphaCursor(0, 0); },
                                                      "Icon must be RGBA!\n", C_SOURCE, 86);
     CManagedPtr<CImage> empty = rgbaImage(2, 2);
     empty->freePixels();
     CWin32MouseCursor::setCursorImage(empty, 0, 0);
-    expectEngineException<CInvalidArgumentException>([] { CWin32MouseCursor::createAlphaCursor(0, 0); },
+    expectException<CInvalidArgumentException>([] { CWin32MouseCursor::createAlphaCursor(0, 0); },
                                                      "Invalid mouse cursor image source data\n", C_SOURCE, 122);
 }
 

@@ -49,10 +49,10 @@ TEST_F(CLogLinkTest, ReportsAreNeverWrittenThroughALink)
         else
             std::filesystem::create_symlink(victim, name);
         c.report(name);
-        EXPECT_EQ(readText(victim), "someone else's\n") << c.name;
+        EXPECT_EQ(readFile(victim), "someone else's\n") << c.name;
         EXPECT_FALSE(std::filesystem::is_symlink(name)) << c.name;
         EXPECT_EQ(std::filesystem::hard_link_count(name), 1u) << c.name;
-        EXPECT_NE(readText(name).find(c.expected), std::string::npos) << c.name;
+        EXPECT_NE(readFile(name).find(c.expected), std::string::npos) << c.name;
     }
     CStackTrace::setCrashFileName(savedCrashName.c_str());
 }

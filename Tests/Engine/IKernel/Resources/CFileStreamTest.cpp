@@ -32,8 +32,7 @@ TEST_F(AliasTest, FileStreamAccessModes)
         EXPECT_EQ(writer->getSize(), 0u); // replaced
     }
     for (uint32_t access : {0u, 4u, 7u})
-        expectThrow<CInvalidOperationException>([&] { CFileStream* s = new CFileStream(access, path.c_str()); s->release(); },
-                                                "Invalid stream access specified!", 39, C_FILE);
+        expectException<CInvalidOperationException>([&] { CFileStream* s = new CFileStream(access, path.c_str()); s->release(); }, "Invalid stream access specified!", C_FILE, 39);
 }
 
 TEST_F(AliasTest, FileStreamSeekOrigins)
@@ -48,7 +47,7 @@ TEST_F(AliasTest, FileStreamSeekOrigins)
     EXPECT_EQ(stream->seek(CStream::C_SEEK_END, -20), 80u);
     EXPECT_EQ(stream->setPosition(42), 42u);
     EXPECT_EQ(stream->readUInt8(), sampleBytes(100, 6)[42]);
-    expectThrow<CInvalidOperationException>([&] { stream->seek(3, 0); }, "Unknown steam type!", 80, C_FILE);
+    expectException<CInvalidOperationException>([&] { stream->seek(3, 0); }, "Unknown steam type!", C_FILE, 80);
 }
 
 TEST_F(AliasTest, ClosedFileStreamThrows)

@@ -39,8 +39,7 @@ TEST(CMemoryStream, BorrowedBlockIsNeverGrown)
     stream->setPosition(6);
     EXPECT_EQ(stream->write(uint16_t(0x0A09)), 2u); // fits exactly
     EXPECT_EQ(block[6], 9);
-    expectThrow<CInternalErrorException>([&] { stream->write(uint8_t(0)); },
-                                         "Memory stream cannot reallocate data it doesn't own!\n", 64, C_FILE);
+    expectException<CInternalErrorException>([&] { stream->write(uint8_t(0)); }, "Memory stream cannot reallocate data it doesn't own!\n", C_FILE, 64);
     EXPECT_EQ(stream->getSize(), 8u);
 
     // The decoders' form: read only.
@@ -96,7 +95,7 @@ TEST(CMemoryStream, SeekOrigins)
         EXPECT_EQ(stream->seek(c.origin, c.offset), c.expected);
         EXPECT_EQ(stream->getPosition(), c.expected);
     }
-    expectThrow<CInvalidOperationException>([&] { stream->seek(3, 0); }, "Unknown steam type!", 148, C_FILE);
+    expectException<CInvalidOperationException>([&] { stream->seek(3, 0); }, "Unknown steam type!", C_FILE, 148);
 }
 
 TEST(CMemoryStream, ToArrayCopiesTheData)
@@ -117,7 +116,6 @@ TEST(CMemoryStream, SizesBeyondFourGigabytesAreRefused)
 {
     CManagedPtr<CMemoryStream> stream = own(new CMemoryStream(16));
     stream->setPosition(0xFFFFFFF0ull);
-    expectThrow<CInternalErrorException>([&] { stream->write("0123456789abcdef0123", 20); }, "Failed to reallocate memory!", 78,
-                                         C_FILE);
+    expectException<CInternalErrorException>([&] { stream->write("0123456789abcdef0123", 20); }, "Failed to reallocate memory!", C_FILE, 78);
     EXPECT_EQ(stream->getCapacity(), 16u);
 }

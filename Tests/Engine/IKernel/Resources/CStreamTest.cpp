@@ -198,8 +198,8 @@ TEST(CStream, ReadAllNeedsABuffer)
 {
     CManagedPtr<CMemoryStream> stream = own(new CMemoryStream());
     CArray<unsigned char> out;
-    expectThrow<CInvalidArgumentException>([&] { stream->readAll(out, 0); }, "bufferSize must be > 0\n", 63, C_FILE);
-    expectThrow<CInvalidArgumentException>([&] { stream->readAll(0); }, "bufferSize must be > 0\n", 23, C_FILE);
+    expectException<CInvalidArgumentException>([&] { stream->readAll(out, 0); }, "bufferSize must be > 0\n", C_FILE, 63);
+    expectException<CInvalidArgumentException>([&] { stream->readAll(0); }, "bufferSize must be > 0\n", C_FILE, 23);
 }
 
 namespace {

@@ -65,8 +65,6 @@ TEST_F(CFileNameTest, BareNamesLiveInTheCurrentDirectory)
 
 TEST_F(CFileNameTest, UnresolvedAliasesAreReported)
 {
-    expectThrow<CInvalidOperationException>([] { CFileName name("$Nope/a.txt"); },
-                                            "File name $Nope/a.txtcontains unresolved alias(es)\n", 26,
-                                            "Engine/IKernel/System/CFileName");
+    expectException<CInvalidOperationException>([] { CFileName name("$Nope/a.txt"); }, "File name $Nope/a.txtcontains unresolved alias(es)\n", "Engine/IKernel/System/CFileName", 26);
     EXPECT_THROW(CFileName("a/$x"), CInvalidOperationException);
 }

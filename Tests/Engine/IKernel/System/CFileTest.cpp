@@ -147,9 +147,9 @@ TEST_F(CFileTest, ClosedFileThrows)
     EXPECT_EQ(file.getHandle(), CFile::C_INVALID_HANDLE);
     file.close(); // a second close does nothing
     char buffer[4];
-    expectThrow<CInvalidOperationException>([&] { file.read(buffer, 3); }, "The file is closed!\n", 290, C_FILE);
-    expectThrow<CInvalidOperationException>([&] { file.write(buffer, 3); }, "The file is closed!\n", 354, C_FILE);
-    expectThrow<CInvalidOperationException>([&] { file.seek(0, 0); }, "The file is closed!\n", 376, C_FILE);
+    expectException<CInvalidOperationException>([&] { file.read(buffer, 3); }, "The file is closed!\n", C_FILE, 290);
+    expectException<CInvalidOperationException>([&] { file.write(buffer, 3); }, "The file is closed!\n", C_FILE, 354);
+    expectException<CInvalidOperationException>([&] { file.seek(0, 0); }, "The file is closed!\n", C_FILE, 376);
 }
 
 TEST_F(CFileTest, ShareRulesDecideWhetherASecondOpenSucceeds)

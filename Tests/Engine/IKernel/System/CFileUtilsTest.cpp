@@ -75,8 +75,8 @@ TEST_F(CFileUtilsTest, AddRemoveAndNameRules)
     CFileUtils::removeAlias("B");
     EXPECT_EQ(table.getCount(), standard + 1);
 
-    expectThrow<CInvalidOperationException>([] { CFileUtils::addAlias("", "/x"); }, "Alias string is empty\n", 231, C_FILE);
-    expectThrow<CInvalidOperationException>([] { CFileUtils::removeAlias(""); }, "Alias string is empty\n", 260, C_FILE);
+    expectException<CInvalidOperationException>([] { CFileUtils::addAlias("", "/x"); }, "Alias string is empty\n", C_FILE, 231);
+    expectException<CInvalidOperationException>([] { CFileUtils::removeAlias(""); }, "Alias string is empty\n", C_FILE, 260);
 }
 
 TEST_F(CFileUtilsTest, AliasHoldingItsOwnTokenIsRefused)
@@ -105,16 +105,15 @@ TEST(CFileUtilsNoTable, EveryOperationNeedsTheTable)
     if (CFileUtils::hasAliasArray())
         CFileUtils::destroyAliasArray();
     const char* details = "Alias array does not exist\n";
-    expectThrow<CInvalidOperationException>([] { CFileUtils::destroyAliasArray(); }, details, 220, C_FILE);
-    expectThrow<CInvalidOperationException>([] { CFileUtils::addAlias("A", "/a"); }, details, 230, C_FILE);
-    expectThrow<CInvalidOperationException>([] { CFileUtils::removeAlias("A"); }, details, 259, C_FILE);
-    expectThrow<CInvalidOperationException>([] { CFileUtils::resolveCurrent("x"); }, details, 326, C_FILE);
-    expectThrow<CInvalidOperationException>([] { CFileUtils::normalizePath("x"); }, details, 361, C_FILE);
+    expectException<CInvalidOperationException>([] { CFileUtils::destroyAliasArray(); }, details, C_FILE, 220);
+    expectException<CInvalidOperationException>([] { CFileUtils::addAlias("A", "/a"); }, details, C_FILE, 230);
+    expectException<CInvalidOperationException>([] { CFileUtils::removeAlias("A"); }, details, C_FILE, 259);
+    expectException<CInvalidOperationException>([] { CFileUtils::resolveCurrent("x"); }, details, C_FILE, 326);
+    expectException<CInvalidOperationException>([] { CFileUtils::normalizePath("x"); }, details, C_FILE, 361);
     EXPECT_TRUE(CFileUtils::resolveAliases("$Temp/x").isEmpty());
 
     CFileUtils::createAliasArray();
-    expectThrow<CInvalidOperationException>([] { CFileUtils::createAliasArray(); }, "Alias array already created\n", 169,
-                                            C_FILE);
+    expectException<CInvalidOperationException>([] { CFileUtils::createAliasArray(); }, "Alias array already created\n", C_FILE, 169);
     CFileUtils::destroyAliasArray();
 }
 
@@ -167,8 +166,7 @@ TEST_F(CFileUtilsTest, NormalizePathRemovesDotsAndFoldsParents)
     for (const SCase& c : cases)
         EXPECT_STREQ(CFileUtils::normalizePath(c.path).c_str(), c.expected) << c.path;
     for (const char* path : {"x/../y", "a/b/../../c", "/a/../../b"})
-        expectThrow<CInvalidArgumentException>([path] { CFileUtils::normalizePath(path); }, "No parent directory found\n",
-                                               388, C_FILE);
+        expectException<CInvalidArgumentException>([path] { CFileUtils::normalizePath(path); }, "No parent directory found\n", C_FILE, 388);
 }
 
 TEST_F(CFileUtilsTest, FullPathResolvesEverythingAndDropsTrailingSlashes)
@@ -214,8 +212,7 @@ TEST_F(AliasTest, CreateDirectoryMakesParentsAndReportsFailure)
     ASSERT_NE(file, nullptr);
     fclose(file);
     std::string below = blocker + "/sub/dir";
-    expectThrow<CInvalidOperationException>([&] { CFileUtils::createDirectory(below.c_str()); },
-                                            "Cannot create directory\n", 632, C_FILE);
+    expectException<CInvalidOperationException>([&] { CFileUtils::createDirectory(below.c_str()); }, "Cannot create directory\n", C_FILE, 632);
 }
 
 TEST_F(AliasTest, StatusQueries)

@@ -6,7 +6,7 @@
 
 using namespace Tavrin::Engine;
 using namespace PluginTestSupport;
-using FileTestSupport::expectThrow;
+using FileTestSupport::expectException;
 using FileTestSupport::LogCapture;
 
 namespace {
@@ -94,9 +94,7 @@ TEST_F(CModuleManagerTest, SameTypeFromAnotherLibraryThrows)
     CManagedPtr<CTestModule> other =
         CManagedPtr<CTestModule>::adopt(new CTestModule("TavrinTestPlugin", libraryPath("Elsewhere"), "x"));
     ASSERT_TRUE(manager.registerModule(first.get(), false));
-    expectThrow<CInvalidArgumentException>([&] { manager.registerModule(other.get(), true); },
-                                           "A .DLL has already been registered as a module type with the same name !\n",
-                                           102, "Engine/IKernel/System/CModuleManager");
+    expectException<CInvalidArgumentException>([&] { manager.registerModule(other.get(), true); }, "A .DLL has already been registered as a module type with the same name !\n", "Engine/IKernel/System/CModuleManager", 102);
     EXPECT_EQ(manager.getModuleCount(), 1u);
     EXPECT_EQ(manager.findModule(internName("TavrinTestPlugin")), first);
 }

@@ -4,7 +4,7 @@
 
 using namespace Tavrin::Engine;
 using namespace PluginTestSupport;
-using FileTestSupport::expectThrow;
+using FileTestSupport::expectException;
 
 namespace {
 
@@ -42,8 +42,7 @@ TEST_F(CPluginTest, MissingEntryPointIsNullOrThrowsWhenRequired)
     EXPECT_EQ(plugin.getProcAddress("noSuchEntryPoint", false), nullptr);
     EXPECT_EQ(plugin.getProcAddress(nullptr, false), nullptr);
     CString details = "Could not find creation procedure entry point in '" + testLibrary() + "'\n";
-    expectThrow<CNotFoundException>([&] { plugin.getProcAddress("noSuchEntryPoint", true); }, details.c_str(), 67,
-                                     "Engine/IKernel/System/CPlugin");
+    expectException<CNotFoundException>([&] { plugin.getProcAddress("noSuchEntryPoint", true); }, details.c_str(), "Engine/IKernel/System/CPlugin", 67);
     // The library stays usable.
     EXPECT_NE(plugin.getProcAddress("tavrinTestPluginAnswer", true), nullptr);
 }
@@ -54,8 +53,7 @@ TEST_F(CPluginTest, MissingLibraryThrowsWithTheCurrentDirectory)
     for (const CString& path : paths)
     {
         CString details = "Could not load plugin '" + CFileUtils::getCurrentDirectory() + path + "'\n";
-        expectThrow<CNotFoundException>([&] { CPlugin plugin(path); }, details.c_str(), 28,
-                                        "Engine/IKernel/System/CPlugin");
+        expectException<CNotFoundException>([&] { CPlugin plugin(path); }, details.c_str(), "Engine/IKernel/System/CPlugin", 28);
     }
 }
 

@@ -51,11 +51,6 @@ private:
     std::vector<std::string> m_created;
 };
 
-// The shared check, with the line before the file as this suite writes it.
-template <typename Exception, typename Action>
-void expectThrow(Action action, const char* details, int32_t line = -1, const char* file = nullptr)
-{
-    TavrinTests::expectException<Exception>(action, details, file, line);
-}
+using TavrinTests::expectException;
 
 } // namespace FileTestSupport

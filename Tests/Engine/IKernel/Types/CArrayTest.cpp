@@ -1,13 +1,14 @@
 #include "Engine/IKernel/Types/CArray.h"
 
 #include "Engine/IKernel/Types/CString.h"
-#include "Engine/IKernel/Types/ExpectInvalidArgument.h"
+#include "Support/ExpectException.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
 using namespace Tavrin::Engine;
+using TavrinTests::expectException;
 
 namespace {
 
@@ -191,16 +192,16 @@ TEST(CArray, ClearAndDestroyGoUpward)
 TEST(CArray, CheckedAccessThrowsOutsideTheRange)
 {
     CArray<int> values;
-    expectInvalidArgument([&] { values.at(0); }, arrayDetails, arrayFile, 1014);
+    expectException<CInvalidArgumentException>([&] { values.at(0); }, arrayDetails, arrayFile, 1014);
     values.add(5);
     values.add(6);
     EXPECT_EQ(values.at(1), 6);
     values.at(0) = 9;
-    expectInvalidArgument([&] { values.at(2); }, arrayDetails, arrayFile, 1014);
-    expectInvalidArgument([&] { values.at(~uint64_t(0)); }, arrayDetails, arrayFile, 1014);
+    expectException<CInvalidArgumentException>([&] { values.at(2); }, arrayDetails, arrayFile, 1014);
+    expectException<CInvalidArgumentException>([&] { values.at(~uint64_t(0)); }, arrayDetails, arrayFile, 1014);
     const CArray<int>& constant = values;
     EXPECT_EQ(constant.at(0), 9);
-    expectInvalidArgument([&] { constant.at(uint64_t(1) << 40); }, arrayDetails, arrayFile, 1014);
+    expectException<CInvalidArgumentException>([&] { constant.at(uint64_t(1) << 40); }, arrayDetails, arrayFile, 1014);
     EXPECT_EQ(values.getCount(), 2u);
     EXPECT_EQ(values.getCapacity(), 2u);
     EXPECT_EQ(values[0], 9);

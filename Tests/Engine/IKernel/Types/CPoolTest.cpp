@@ -1,10 +1,11 @@
 #include "Engine/IKernel/Types/CPool.h"
 
-#include "Engine/IKernel/Types/ExpectInvalidArgument.h"
+#include "Support/ExpectException.h"
 
 #include <gtest/gtest.h>
 
 using namespace Tavrin::Engine;
+using TavrinTests::expectException;
 
 namespace {
 
@@ -62,11 +63,11 @@ TEST(CPool, OutOfRangeThrowsAndChangesNothing)
     pool.add(&c);
     pool.set(1, nullptr);
     pool.free(1);
-    expectInvalidArgument([&] { pool.set(5, &d); }, "Cannot set an element outside array range\n", poolFile, 159);
-    expectInvalidArgument([&] { pool.set(3, &d); }, "Cannot set an element outside array range\n", poolFile, 159);
-    expectInvalidArgument([&] { pool.free(5); }, "Cannot free an element outside array range\n", poolFile, 120);
-    expectInvalidArgument([&] { pool.free(3); }, "Cannot free an element outside array range\n", poolFile, 120);
-    expectInvalidArgument([&] { pool.free(0xFFFFFFFFu); }, "Cannot free an element outside array range\n", poolFile, 120);
+    expectException<CInvalidArgumentException>([&] { pool.set(5, &d); }, "Cannot set an element outside array range\n", poolFile, 159);
+    expectException<CInvalidArgumentException>([&] { pool.set(3, &d); }, "Cannot set an element outside array range\n", poolFile, 159);
+    expectException<CInvalidArgumentException>([&] { pool.free(5); }, "Cannot free an element outside array range\n", poolFile, 120);
+    expectException<CInvalidArgumentException>([&] { pool.free(3); }, "Cannot free an element outside array range\n", poolFile, 120);
+    expectException<CInvalidArgumentException>([&] { pool.free(0xFFFFFFFFu); }, "Cannot free an element outside array range\n", poolFile, 120);
     EXPECT_EQ(pool.getSlotCount(), 3u);
     EXPECT_EQ(pool.getFreeCount(), 1u);
     EXPECT_EQ(pool.get(0), &a);
@@ -78,7 +79,7 @@ TEST(CPool, EmptyPoolRejectsEverything)
 {
     CPool<int*> pool;
     EXPECT_EQ(pool.getSlotCount(), 0u);
-    expectInvalidArgument([&] { pool.set(0, &a); }, "Cannot set an element outside array range\n", poolFile, 159);
-    expectInvalidArgument([&] { pool.free(0); }, "Cannot free an element outside array range\n", poolFile, 120);
+    expectException<CInvalidArgumentException>([&] { pool.set(0, &a); }, "Cannot set an element outside array range\n", poolFile, 159);
+    expectException<CInvalidArgumentException>([&] { pool.free(0); }, "Cannot free an element outside array range\n", poolFile, 120);
     EXPECT_EQ(pool.add(&a), 0u);
 }

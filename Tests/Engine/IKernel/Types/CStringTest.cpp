@@ -1,7 +1,7 @@
 #include "Engine/IKernel/Types/CString.h"
 
 #include "Engine/IKernel/CException.h"
-#include "Engine/IKernel/Types/ExpectInvalidArgument.h"
+#include "Support/ExpectException.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +11,7 @@
 #include <cwchar>
 
 using namespace Tavrin::Engine;
+using TavrinTests::expectException;
 
 namespace {
 
@@ -272,10 +273,10 @@ TEST(CString, SubStringOutOfRangeThrowsAndChangesNothing)
 {
     CString text("abcdef", 1);
     const char* buffer = text.getData();
-    expectInvalidArgument([&] { text.subString(0, 6); }, rangeDetails, stringFile, 410);
-    expectInvalidArgument([&] { text.subString(-1, 2); }, rangeDetails, stringFile, 410);
-    expectInvalidArgument([&] { text.subString(INT32_MIN, INT32_MAX); }, rangeDetails, stringFile, 410);
-    expectInvalidArgument([&] { CString().subString(0, 0); }, rangeDetails, stringFile, 410);
+    expectException<CInvalidArgumentException>([&] { text.subString(0, 6); }, rangeDetails, stringFile, 410);
+    expectException<CInvalidArgumentException>([&] { text.subString(-1, 2); }, rangeDetails, stringFile, 410);
+    expectException<CInvalidArgumentException>([&] { text.subString(INT32_MIN, INT32_MAX); }, rangeDetails, stringFile, 410);
+    expectException<CInvalidArgumentException>([&] { CString().subString(0, 0); }, rangeDetails, stringFile, 410);
     EXPECT_EQ(text.getData(), buffer);
     EXPECT_STREQ(text.getData(), "abcdef");
     EXPECT_EQ(text.getLength(), 6);

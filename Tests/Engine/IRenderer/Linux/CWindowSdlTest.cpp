@@ -209,7 +209,7 @@ TEST(CWindowSdlTest, WithoutDisplayShowThrowsAndLogsSdlsReason)
     CLogCapture capture;
     CSdlVideoDriver driver("x11", true);
     CManagedPtr<CWindowSdl> window = CManagedPtr<CWindowSdl>::adopt(new CWindowSdl("No display", nullptr, 320, 100, 68));
-    expectEngineException<CInvalidOperationException>([&] { window->show(); }, "Cannot create window\n",
+    expectException<CInvalidOperationException>([&] { window->show(); }, "Cannot create window\n",
                                                       "Engine/IRenderer/Linux/CWindowSdl", -1);
     EXPECT_TRUE(window->isClosed());
     EXPECT_FALSE(window->isCreated());

@@ -21,7 +21,7 @@ namespace {
 
 // Reads a resource's zero-terminated UTF-16 text (ASCII only here) or an
 // ordinal, as the template stores class names and titles.
-std::string readText(const WORD*& cursor)
+std::string readFile(const WORD*& cursor)
 {
     std::string text;
     if (*cursor == 0xFFFF)
@@ -80,13 +80,13 @@ TEST(CKeyscoutDialogTemplateTest, Dialog101HasTheExactLayout)
     const short* box = reinterpret_cast<const short*>(cursor);
     EXPECT_EQ(std::vector<short>(box, box + 4), (std::vector<short>{0, 0, 297, 105}));
     cursor += 4;
-    EXPECT_EQ(readText(cursor), "");  // no menu
-    EXPECT_EQ(readText(cursor), "");  // the standard dialog class
-    EXPECT_EQ(readText(cursor), "Tavrin Engine Input detector");
+    EXPECT_EQ(readFile(cursor), "");  // no menu
+    EXPECT_EQ(readFile(cursor), "");  // the standard dialog class
+    EXPECT_EQ(readFile(cursor), "Tavrin Engine Input detector");
     EXPECT_EQ(cursor[0], 8);    // points
     EXPECT_EQ(cursor[1], 400);  // weight
     cursor += 3;                // and italic + character set
-    EXPECT_EQ(readText(cursor), "MS Shell Dlg");
+    EXPECT_EQ(readFile(cursor), "MS Shell Dlg");
 
     std::vector<SItem> items;
     for (WORD i = 0; i < count; ++i)
@@ -102,8 +102,8 @@ TEST(CKeyscoutDialogTemplateTest, Dialog101HasTheExactLayout)
         item.cy = place[3];
         item.id = *reinterpret_cast<const DWORD*>(cursor + 10);
         cursor += 12;
-        item.windowClass = readText(cursor);
-        item.text = readText(cursor);
+        item.windowClass = readFile(cursor);
+        item.text = readFile(cursor);
         cursor += 1 + *cursor / sizeof(WORD);  // creation data
         items.push_back(item);
     }

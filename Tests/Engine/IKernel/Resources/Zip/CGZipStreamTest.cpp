@@ -166,34 +166,31 @@ TEST(CGZipStream, ModeAndAccessRules)
     CManagedPtr<CMemoryStream> readOnly = own(new CMemoryStream(block, sizeof(block)));
     CManagedPtr<CMemoryStream> writeOnly = own(new CMemoryStream(block, sizeof(block), CStream::C_ACCESS_WRITE));
     const char* combination = "Invalid compression and stream access combination!\n";
-    expectThrow<CInternalErrorException>([&] { own(new CGZipStream(writeOnly.get())); }, combination, 80, C_FILE);
-    expectThrow<CInternalErrorException>(
-        [&] { own(new CGZipStream(readOnly.get(), CGZipStream::C_GZIP_COMPRESS)); }, combination, 80, C_FILE);
+    expectException<CInternalErrorException>([&] { own(new CGZipStream(writeOnly.get())); }, combination, C_FILE, 80);
+    expectException<CInternalErrorException>(
+        [&] { own(new CGZipStream(readOnly.get(), CGZipStream::C_GZIP_COMPRESS)); }, combination, C_FILE, 80);
     for (int32_t level : {-2, 2, 5, 6, 10})
-        expectThrow<CInvalidOperationException>(
-            [&] { own(new CGZipStream(memory.get(), CGZipStream::C_GZIP_COMPRESS, level)); }, "Invalid compression level!\n",
-            119, C_FILE);
+        expectException<CInvalidOperationException>(
+            [&] { own(new CGZipStream(memory.get(), CGZipStream::C_GZIP_COMPRESS, level)); }, "Invalid compression level!\n", C_FILE, 119);
     EXPECT_EQ(memory->getReferenceCount(), 1u); // refused streams gave their references back
 
     CManagedPtr<CGZipStream> zip = own(new CGZipStream(memory.get(), CGZipStream::C_GZIP_COMPRESS, 1));
     EXPECT_EQ(zip->getAccess(), CStream::C_ACCESS_WRITE);
     unsigned char buffer[4];
-    expectThrow<CInternalErrorException>([&] { zip->read(buffer, 4); },
-                                         "Invalid compression mode, must be set to C_GZIP_DECOMPRESS!\n", 417, C_FILE);
+    expectException<CInternalErrorException>([&] { zip->read(buffer, 4); }, "Invalid compression mode, must be set to C_GZIP_DECOMPRESS!\n", C_FILE, 417);
     EXPECT_EQ(zip->write(nullptr, 4), 0u);
     EXPECT_EQ(zip->write(buffer, 0), 0u);
     zip->close();
-    expectThrow<CInvalidOperationException>([&] { zip->write(buffer, 4); }, "Stream is closed!\n", 277, C_FILE);
-    expectThrow<CInvalidOperationException>([&] { zip->close(); }, "Stream is already closed!\n", 486, C_FILE);
+    expectException<CInvalidOperationException>([&] { zip->write(buffer, 4); }, "Stream is closed!\n", C_FILE, 277);
+    expectException<CInvalidOperationException>([&] { zip->close(); }, "Stream is already closed!\n", C_FILE, 486);
 
     memory->setPosition(0);
     CManagedPtr<CGZipStream> unzip = own(new CGZipStream(memory.get()));
     EXPECT_EQ(unzip->getAccess(), CStream::C_ACCESS_READ);
-    expectThrow<CInternalErrorException>([&] { unzip->write(buffer, 4); },
-                                         "Invalid compression mode, must be set to C_GZIP_COMPRESS!\n", 270, C_FILE);
+    expectException<CInternalErrorException>([&] { unzip->write(buffer, 4); }, "Invalid compression mode, must be set to C_GZIP_COMPRESS!\n", C_FILE, 270);
     EXPECT_EQ(unzip->read(buffer, 0), 0u);
     unzip->close();
-    expectThrow<CInvalidOperationException>([&] { unzip->read(buffer, 4); }, "Stream is closed!\n", 424, C_FILE);
+    expectException<CInvalidOperationException>([&] { unzip->read(buffer, 4); }, "Stream is closed!\n", C_FILE, 424);
 }
 
 namespace {
