@@ -1,6 +1,6 @@
 #include "Engine/IInput/Linux/CSdlGameController.h"
 
-#include "Engine/IInput/Linux/SdlJoysticksTestSupport.h"
+#include "Support/Linux/SdlJoysticksTestSupport.h"
 
 using namespace Tavrin::Engine;
 using namespace Tavrin::Engine::Testing;

@@ -5,7 +5,7 @@
 #include "Engine/IInput/Linux/CSdlMouse.h"
 
 #include "Engine/IInput/InputTestSupport.h"
-#include "Engine/IInput/Linux/SdlTestSupport.h"
+#include "Support/Linux/SdlTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 #include "Engine/IInput/Linux/CSdlGameController.h"
 #include "Engine/IInput/Linux/CSdlJoystick.h"
-#include "Engine/IInput/Linux/SdlJoysticksTestSupport.h"
+#include "Support/Linux/SdlJoysticksTestSupport.h"
 
 using namespace Tavrin::Engine;
 using namespace Tavrin::Engine::Testing;

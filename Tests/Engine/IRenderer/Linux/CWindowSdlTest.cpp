@@ -4,7 +4,7 @@
 #include "Engine/IRenderer/CWindowManager.h"
 
 #include "Engine/IInput/InputTestSupport.h"
-#include "Engine/IInput/Linux/SdlTestSupport.h"
+#include "Support/Linux/SdlTestSupport.h"
 #include "Engine/IRenderer/RendererTestSupport.h"
 
 #include <gtest/gtest.h>

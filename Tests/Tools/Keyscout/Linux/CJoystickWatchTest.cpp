@@ -1,6 +1,6 @@
 #include "Tools/Keyscout/Linux/CJoystickWatch.h"
 
-#include "Engine/IInput/Linux/SdlTestSupport.h"
+#include "Support/Linux/SdlTestSupport.h"
 #include "Tools/Keyscout/CKeyscout.h"
 
 #include <SDL.h>
