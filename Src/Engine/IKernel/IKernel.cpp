@@ -146,24 +146,11 @@ void sayNoLog(const CString& what, const CString& reason)
     fflush(stderr);
 }
 
-// The folder and its missing parents; false, with the system's error, when
-// one of them cannot be made.
-bool makeFolder(const CString& folder)
-{
-    if (CFileSystem::makeDirectory(folder))
-        return true;
-    int32_t separator = -1;
-    for (int32_t i = folder.getLength() - 1; i > 0 && separator < 0; --i)
-        if (folder[i] == '/' || folder[i] == '\\')
-            separator = i;
-    return separator > 0 && makeFolder(folder.left(separator)) && CFileSystem::makeDirectory(folder);
-}
-
 // Opens the log in the report folder; the crash report's name, or empty
 // after saying why when no log can be written there.
 CString openReports(const CString& folder, const CString& shortName)
 {
-    if (!makeFolder(folder))
+    if (!CFileUtils::makeDirectories(folder))
     {
         sayNoLog("cannot create the folder '" + folder + "'", lastErrorText());
         return CString();

@@ -235,26 +235,21 @@ void CFileUtils::createDirectory(const CString& path)
     if (path.isEmpty())
         return;
     CString resolved = resolveAliases(withoutTrailingSeparator(path));
-    if (exists(resolved))
+    if (exists(resolved) || makeDirectories(resolved))
         return;
-    if (CFileSystem::makeDirectory(resolved))
-        return;
-    int32_t slash = -1;
-    for (int32_t i = resolved.getLength() - 1; i >= 0 && slash < 0; --i)
-        if (resolved[i] == '/')
-            slash = i;
-    for (int32_t i = resolved.getLength() - 1; i >= 0 && slash < 0; --i)
-        if (resolved[i] == '\\')
-            slash = i;
-    if (slash >= 0)
-    {
-        createDirectory(resolved.left(slash));
-        if (CFileSystem::makeDirectory(resolved))
-            return;
-    }
     if (getLog())
         logLastError();
     TAVRIN_THROW_AT(CInvalidOperationException, "Cannot create directory\n", C_FILE, 632);
+}
+
+bool CFileUtils::makeDirectories(const CString& path)
+{
+    if (CFileSystem::makeDirectory(path))
+        return true;
+    int32_t slash = path.getLength() - 1;
+    while (slash > 0 && !isSeparator(path[slash]))
+        --slash;
+    return slash > 0 && makeDirectories(path.left(slash)) && CFileSystem::makeDirectory(path);
 }
 
 bool CFileUtils::exists(const CString& path)

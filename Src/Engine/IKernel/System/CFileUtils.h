@@ -42,6 +42,9 @@ public:
     static CString getCurrentDirectory();
     // Creates the directory and any missing parents.
     static void createDirectory(const CString& path);
+    // The folder and its missing parents, without aliases; false, with the
+    // system's error, when one of them cannot be made.
+    static bool makeDirectories(const CString& path);
     static bool exists(const CString& path);
     static uint32_t fileSize(const CString& path);
     static uint64_t modificationTime(const CString& path);
