@@ -1,5 +1,6 @@
 #include "Tools/Keyscout/Linux/CJoystickWatch.h"
 
+#include "Support/Linux/SdlJoysticksTestSupport.h"
 #include "Support/Linux/SdlTestSupport.h"
 #include "Tools/Keyscout/CKeyscout.h"
 
@@ -13,32 +14,10 @@ namespace {
 
 // Devices of SDL's virtual driver, plugged and unplugged while the
 // application's lists are kept up to date through the input manager.
-class CJoystickWatchTest : public testing::Test
+class CJoystickWatchTest : public CSdlVirtualJoysticks
 {
 protected:
-    CJoystickWatchTest() : m_driver("dummy") {}
-
-    int plug(const char* name)
-    {
-        SDL_VirtualJoystickDesc desc;
-        SDL_zero(desc);
-        desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-        desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
-        desc.naxes = 2;
-        desc.nbuttons = 4;
-        desc.name = name;
-        return SDL_JoystickAttachVirtualEx(&desc);
-    }
-    static void unplug(const char* name)
-    {
-        for (int i = 0; i < SDL_NumJoysticks(); ++i)
-        {
-            if (SDL_strcmp(SDL_JoystickNameForIndex(i), name) == 0)
-            {
-                ASSERT_EQ(SDL_JoystickDetachVirtual(i), 0) << SDL_GetError();
-            }
-        }
-    }
+    SDL_Joystick* plug(const char* name) { return CSdlVirtualJoysticks::plug(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 2, 4, 0, name); }
     std::string listed() const
     {
         std::string names;
@@ -47,7 +26,7 @@ protected:
         return names;
     }
 
-    CSdlVideoDriver m_driver;
+    CSdlVideoDriver m_driver{"dummy"};
     CKeyscout m_application;
     CJoystickWatch m_watch;
 };
@@ -60,15 +39,15 @@ TEST_F(CJoystickWatchTest, ListsFollowDevicesPluggedAndUnplugged)
     ASSERT_EQ(listed(), "");
     EXPECT_FALSE(m_watch.hasChanged());
 
-    ASSERT_GE(plug("Pad one"), 0) << SDL_GetError();
-    ASSERT_GE(plug("Pad two"), 0) << SDL_GetError();
+    SDL_Joystick* padOne = plug("Pad one");
+    SDL_Joystick* padTwo = plug("Pad two");
     EXPECT_TRUE(m_watch.hasChanged());
     EXPECT_TRUE(m_application.refreshJoysticks());
     EXPECT_EQ(listed(), "Pad one,Pad two");
     m_application.setJoystickSelection(0, 0);
     m_application.setJoystickSelection(1, 1);
 
-    unplug("Pad one");
+    unplug(padOne);
     EXPECT_TRUE(m_watch.hasChanged());
     EXPECT_TRUE(m_application.refreshJoysticks());
     EXPECT_EQ(listed(), "Pad two");
@@ -76,7 +55,7 @@ TEST_F(CJoystickWatchTest, ListsFollowDevicesPluggedAndUnplugged)
     EXPECT_EQ(m_application.getJoystickSelection(1), 0u);
     EXPECT_FALSE(m_watch.hasChanged());
 
-    unplug("Pad two");
+    unplug(padTwo);
     EXPECT_TRUE(m_watch.hasChanged());
     m_application.refreshJoysticks();
     EXPECT_EQ(m_application.getJoystickSelection(1), CKeyscout::C_NO_SELECTION);
