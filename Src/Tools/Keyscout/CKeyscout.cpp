@@ -148,6 +148,14 @@ bool CKeyscout::pollDetection()
     return going;
 }
 
+std::string CKeyscout::withoutLineEnds(const char* text)
+{
+    std::string line = text;
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+        line.pop_back();
+    return line;
+}
+
 template <typename TStep>
 void CKeyscout::_runStep(const char* failure, TStep step)
 {
@@ -159,9 +167,7 @@ void CKeyscout::_runStep(const char* failure, TStep step)
     }
     catch (const CException& exception)
     {
-        std::string details = exception.getDetails().c_str();
-        while (!details.empty() && (details.back() == '\n' || details.back() == '\r'))
-            details.pop_back();
+        std::string details = withoutLineEnds(exception.getDetails().c_str());
         m_lastFailure = failure;
         if (!details.empty())
             m_lastFailure += (": " + details).c_str();

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 class CDetectionFrontEnd;
 class CDetectionRun;
@@ -69,6 +70,8 @@ public:
     // What went wrong in the last run, in words for the user; empty when it
     // did not fail.
     const Tavrin::Engine::CString& getLastFailure() const { return m_lastFailure; }
+    // An engine text as one line of a message: without its line ends.
+    static std::string withoutLineEnds(const char* text);
 
     Tavrin::Engine::CInputManager* getInputManager() const { return m_inputManager.get(); }
     Tavrin::Engine::CInputMapper* getMapper() const { return m_mapper.get(); }

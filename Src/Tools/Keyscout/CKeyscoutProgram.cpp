@@ -131,10 +131,7 @@ int CKeyscoutProgram::_runOnce(CKeyscout& application)
 
 void CKeyscoutProgram::sayError(const char* text)
 {
-    std::string line = text;
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
-        line.pop_back();
-    fprintf(m_errors, "keyscout: %s\n", line.c_str());
+    fprintf(m_errors, "keyscout: %s\n", CKeyscout::withoutLineEnds(text).c_str());
     fflush(m_errors);
 }
 
