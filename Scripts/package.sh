@@ -17,6 +17,10 @@ repair_debug_package() {
   local ddeb=$1 tree
   tree="$(mktemp -d)"
   dpkg-deb -R "$ddeb" "$tree"
+  # The package's root entry is this folder, which mktemp made private; and
+  # detached symbols are data, not programs.
+  chmod 0755 "$tree"
+  find "$tree/usr" -type f -name '*.debug' -exec chmod 0644 {} +
   mkdir -p "$tree/usr/share/doc"
   ln -sfn keyscout "$tree/usr/share/doc/keyscout-dbgsym"
   (cd "$tree" && find usr -type f -print0 | sort -z | xargs -0 md5sum) >"$tree/DEBIAN/md5sums"

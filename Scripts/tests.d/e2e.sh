@@ -15,6 +15,7 @@ exe="$exe_dir/keyscout.exe"
 probe_exe="$build/Tests/keyscout_probe.exe"
 log_file="$exe_dir/keyscout_log.txt"
 crash_file="$exe_dir/keyscout_crash.txt"
+dialog_out="$build/keyscout-dialog-out.txt"
 # A prefix of its own: the console tests' prefix stays headless.
 export WINEPREFIX="$build/wineprefix-gui"
 wineserver_bin="${WINE64%64}server"
@@ -86,7 +87,7 @@ tavrin_wine_prefix
 # dialog, with its prompt set.
 start_program() {
   rm -f "$log_file" "$crash_file"
-  "$WINE64" "$exe" >/dev/null 2>&1 &
+  "$WINE64" "$exe" >"$dialog_out" 2>/dev/null &
   app_pid=$!
   wait_until '^1002\.text=Click' 600 probe info && return 0
   fail "start" "the dialog '$dialog_title' did not appear"
@@ -395,6 +396,7 @@ fi
 
 # --- Ways out ---------------------------------------------------------------
 end_program "Esc on the dialog" press_escape
+check "the dialog's results on standard output" "leftctrl + a,a + leftctrl" "$(tr -d '\r' <"$dialog_out" | head -n 2 | paste -sd,)"
 start_program && end_program "close box of the dialog" close_dialog
 
 # === The same options from a console ===========================================
@@ -416,11 +418,11 @@ check "--help lists the exit statuses, status 0" "yes 0" "$(grep -q '^Exit statu
 status="$(console_run --bogus)"
 check "unknown option: status 2 and the reason" "2 keyscout: unknown option '--bogus'" "$status $(console_text "$console_err" | head -n 1)"
 
-# once_with ACTION...: a --once run driven by the action; "status output".
+# once_with ACTION...: a --once --verbose run driven by the action; "status output".
 once_with() {
   local pid
   rm -f "$log_file" "$crash_file"
-  "$WINE64" "$exe" --once >"$console_out" 2>"$console_err" &
+  "$WINE64" "$exe" --once --verbose >"$console_out" 2>"$console_err" &
   pid=$!
   if wait_until '^window\.visible=1' 300 probe window "$window_title"; then
     xdotool windowfocus --sync "$(window_id "$window_title")" 2>/dev/null
@@ -434,4 +436,9 @@ once_with() {
   echo "$? $(console_text "$console_out")"
 }
 check "--once with a key: status 0 and the names" "0 x" "$(once_with hold_keys xdotool x)"
+check "--verbose: the log on standard error from its first line" "Installing IKernel" "$(console_text "$console_err" | sed -n '1s/^\[[^]]*\] //p')"
 check "--once closed without input: status 1 and an empty line" "1 " "$(once_with close_window)"
+for mode in dialog --once; do
+  status="$(unset DISPLAY; console_run ${mode#dialog})"
+  check "no display, $mode: status 2 and one line" "2 1" "$status $(console_text "$console_err" | wc -l)"
+done

@@ -50,7 +50,10 @@ if [ -f "$deb" ]; then
   program="$scratch/root/usr/bin/keyscout"
   build_id="$(readelf -n "$program" | sed -n 's/.*Build ID: //p')"
   if ! readelf -S "$program" | grep -q '\.debug_info'; then pass "program stripped"; else fail "program stripped"; fi
-  dpkg -x "$root/build/native/packages/keyscout-dbgsym_${version}_amd64.ddeb" "$scratch/debug"
+  ddeb="$root/build/native/packages/keyscout-dbgsym_${version}_amd64.ddeb"
+  dpkg -x "$ddeb" "$scratch/debug"
+  check "debug package: root entry's mode, executable files" "drwxr-xr-x 0" \
+    "$(dpkg-deb -c "$ddeb" | awk 'NR == 1 { root = $1 } /^-..x/ { n++ } END { print root, n + 0 }')"
   if [ -n "$build_id" ] && [ -f "$scratch/debug/usr/lib/debug/.build-id/${build_id:0:2}/${build_id:2}.debug" ]; then
     pass "debug package holds the program's symbols by build id"
   else

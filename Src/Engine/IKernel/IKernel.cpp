@@ -181,6 +181,7 @@ CString IKernel::s_executablePath;
 CString IKernel::s_runtimeLibraryPath("./Mono");
 CString IKernel::s_reportFolder;
 bool IKernel::s_logMirror = true;
+TLogListener IKernel::s_logListener = nullptr;
 bool IKernel::s_reportsEnabled = true;
 uint32_t IKernel::s_processorCount = 1;
 bool IKernel::s_testMode = false;
@@ -234,6 +235,8 @@ void IKernel::_configureLog()
     CProcess::initCommonControls();
     CLog* log = getLog();
     log->setMirrorToDebugger(s_logMirror);
+    if (s_logListener)
+        log->addListener(s_logListener);
     log->setWriteToFile(true);
     log->setLowestLevel(1);
 }

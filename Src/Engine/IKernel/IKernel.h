@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Engine/IKernel/CLog.h"
 #include "Engine/IKernel/Types/CArray.h"
 #include "Engine/IKernel/Types/CString.h"
 
@@ -36,6 +37,9 @@ public:
     // Linux); on unless the program switched it off before the first install.
     static bool getLogMirror() { return s_logMirror; }
     static void setLogMirror(bool enabled) { s_logMirror = enabled; }
+    // A listener that every log the install starts has from its first line
+    // (a program's own copy of the log); none unless set before the install.
+    static void setLogListener(TLogListener listener) { s_logListener = listener; }
     // A program that found no folder fit for its reports (and said so) runs
     // without a log file and crash file.
     static bool areReportsEnabled() { return s_reportsEnabled; }
@@ -74,6 +78,7 @@ protected:
     static CString s_runtimeLibraryPath;
     static CString s_reportFolder;
     static bool s_logMirror;
+    static TLogListener s_logListener;
     static bool s_reportsEnabled;
     static uint32_t s_processorCount;
     static bool s_testMode;

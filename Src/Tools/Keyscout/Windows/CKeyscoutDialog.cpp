@@ -161,7 +161,19 @@ void CKeyscoutDialog::onDetectionStarted()
 
 void CKeyscoutDialog::onDetectionFinished(const CString& result)
 {
+    m_console.onDetectionFinished(result);
     SetDlgItemTextA(m_dialog, IDC_RESULT, result.c_str());
+    _showAgain();
+}
+
+void CKeyscoutDialog::onDetectionAbandoned()
+{
+    // Not a result: nothing on standard output; detect() shows the failure.
+    _showAgain();
+}
+
+void CKeyscoutDialog::_showAgain()
+{
     EnableWindow(m_dialog, TRUE);
     ShowWindow(m_dialog, SW_SHOWNORMAL);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Tools/Keyscout/CConsoleFrontEnd.h"
 #include "Tools/Keyscout/CDetectionFrontEnd.h"
 
 #include <windows.h>
@@ -10,7 +11,8 @@ class CKeyscout;
 
 // Dialog 101: the joystick choices, the mouse-motion box, the button that
 // starts a run and the line that shows its result. During a run it is the
-// run's front end: disabled and hidden until the result comes back.
+// run's front end: disabled and hidden until the result comes back; every
+// result also goes to standard output.
 class CKeyscoutDialog : public CDetectionFrontEnd
 {
 public:
@@ -34,6 +36,7 @@ public:
 
     void onDetectionStarted() override;
     void onDetectionFinished(const Tavrin::Engine::CString& result) override;
+    void onDetectionAbandoned() override;
 
 private:
     static INT_PTR _handle(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
@@ -44,7 +47,9 @@ private:
     static void _hookCopyKey(HWND dialog);
     static void _unhookCopyKey(HWND dialog);
     LRESULT _send(int control, UINT message, WPARAM wParam, LPARAM lParam) const;
+    void _showAgain();
 
     HWND m_dialog;
     CKeyscout& m_application;
+    CConsoleFrontEnd m_console;
 };

@@ -20,10 +20,13 @@ void attachParentConsole()
     // inherited all the same and are kept.
     bool output = isUsable(STD_OUTPUT_HANDLE);
     bool errors = isUsable(STD_ERROR_HANDLE);
-    if ((output && errors) || !AttachConsole(ATTACH_PARENT_PROCESS))
-        return;
+    bool console = !(output && errors) && AttachConsole(ATTACH_PARENT_PROCESS);
+    // Without a console (from Explorer) the dialog's results go nowhere, as
+    // they should: a stream without a handle would fail every write and
+    // turn the program's status into a failure.
+    const char* elsewhere = console ? "CONOUT$" : "NUL";
     if (!output)
-        freopen("CONOUT$", "w", stdout);
+        freopen(elsewhere, "w", stdout);
     if (!errors)
-        freopen("CONOUT$", "w", stderr);
+        freopen(elsewhere, "w", stderr);
 }

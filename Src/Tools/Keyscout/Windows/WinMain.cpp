@@ -1,8 +1,10 @@
-#include "Engine/IKernel/CLog.h"
+#include "Engine/IKernel/IKernel.h"
+#include "Engine/IKernel/System/CSystemServices.h"
 #include "Tools/Keyscout/CKeyscout.h"
 #include "Tools/Keyscout/CKeyscoutProgram.h"
 #include "Tools/Keyscout/Windows/CKeyscoutDialog.h"
 #include "Tools/Keyscout/Windows/ConsoleStreams.h"
+#include "Tools/Keyscout/Windows/DisplayCheck.h"
 #include "Tools/Keyscout/Windows/KeyscoutResources.h"
 
 #include <windows.h>
@@ -16,11 +18,16 @@ namespace {
 
 HINSTANCE s_instance = nullptr;
 
-int runDialog(CKeyscout& application)
+int runDialog(CKeyscoutProgram& program, CKeyscout& application)
 {
-    DialogBoxParamA(s_instance, MAKEINTRESOURCEA(IDD_KEYSCOUT), nullptr, CKeyscoutDialog::dialogProcedure,
-                    reinterpret_cast<LPARAM>(&application));
-    return CKeyscoutProgram::C_STATUS_SUCCESS;
+    INT_PTR ended = DialogBoxParamA(s_instance, MAKEINTRESOURCEA(IDD_KEYSCOUT), nullptr, CKeyscoutDialog::dialogProcedure,
+                                    reinterpret_cast<LPARAM>(&application));
+    if (ended != -1)
+        return CKeyscoutProgram::C_STATUS_SUCCESS;
+    char* reason = CSystemServices::getErrorText(CSystemServices::getLastError());
+    program.sayError((CString("The dialog could not open: ") + (reason ? reason : "unknown error")).c_str());
+    CSystemServices::freeErrorText(reason);
+    return CKeyscoutProgram::C_STATUS_FAILURE;
 }
 
 // --verbose: the debugger's output keeps its copy; the console gets one too.
@@ -41,7 +48,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
     int status = 0;
     if (program.answerAtOnce(status))
         return status;
+    // Before any module: without a display there is nothing to report.
+    if (!canCreateWindows())
+    {
+        fputs("Keyscout needs a graphical display, and none could be opened: this session cannot create windows "
+              "(under Wine: check DISPLAY).\n",
+              stderr);
+        return CKeyscoutProgram::C_STATUS_USAGE;
+    }
+    // From the log's first line, as the Linux program's mirror.
     if (program.getCommandLine().isVerbose())
-        program.setEngineReadyHook([] { getLog()->addListener(copyToStandardError); });
-    return program.run(runDialog);
+        IKernel::setLogListener(copyToStandardError);
+    return program.run([&program](CKeyscout& application) { return runDialog(program, application); });
 }
