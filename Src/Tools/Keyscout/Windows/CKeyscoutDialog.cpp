@@ -11,8 +11,18 @@
 using namespace Tavrin::Engine;
 
 
-CKeyscoutDialog::CKeyscoutDialog(HWND dialog, CKeyscout& application) : m_dialog(dialog), m_application(application)
+namespace {
+FILE* s_resultStream = stdout;
+} // namespace
+
+CKeyscoutDialog::CKeyscoutDialog(HWND dialog, CKeyscout& application)
+    : m_dialog(dialog), m_application(application), m_console(s_resultStream)
 {
+}
+
+void CKeyscoutDialog::setResultStream(FILE* stream)
+{
+    s_resultStream = stream;
 }
 
 INT_PTR CALLBACK CKeyscoutDialog::dialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)

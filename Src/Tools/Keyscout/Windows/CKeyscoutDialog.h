@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdio>
 
 class CKeyscout;
 
@@ -17,6 +18,9 @@ class CKeyscoutDialog : public CDetectionFrontEnd
 {
 public:
     CKeyscoutDialog(HWND dialog, CKeyscout& application);
+
+    // Where every dialog prints its results; standard output unless set.
+    static void setResultStream(FILE* stream);
 
     // The dialog procedure; lParam of WM_INITDIALOG is the application.
     static INT_PTR CALLBACK dialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

@@ -20,13 +20,18 @@ void attachParentConsole()
     // inherited all the same and are kept.
     bool output = isUsable(STD_OUTPUT_HANDLE);
     bool errors = isUsable(STD_ERROR_HANDLE);
-    bool console = !(output && errors) && AttachConsole(ATTACH_PARENT_PROCESS);
-    // Without a console (from Explorer) the dialog's results go nowhere, as
-    // they should: a stream without a handle would fail every write and
-    // turn the program's status into a failure.
-    const char* elsewhere = console ? "CONOUT$" : "NUL";
+    if ((output && errors) || !AttachConsole(ATTACH_PARENT_PROCESS))
+        return;
     if (!output)
-        freopen(elsewhere, "w", stdout);
+        freopen("CONOUT$", "w", stdout);
     if (!errors)
-        freopen(elsewhere, "w", stderr);
+        freopen("CONOUT$", "w", stderr);
+}
+
+FILE* writableOrNul(FILE* stream)
+{
+    if (_fileno(stream) >= 0)
+        return stream;
+    FILE* nul = fopen("NUL", "w");
+    return nul ? nul : stream;
 }

@@ -44,7 +44,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
 {
     attachParentConsole();
     s_instance = instance;
-    CKeyscoutProgram program(__argc, __argv, stdout, stderr);
+    FILE* output = writableOrNul(stdout);
+    CKeyscoutDialog::setResultStream(output);
+    CKeyscoutProgram program(__argc, __argv, output, stderr);
     int status = 0;
     if (program.answerAtOnce(status))
         return status;
