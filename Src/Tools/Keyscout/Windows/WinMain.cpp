@@ -1,3 +1,4 @@
+#include "Engine/IKernel/CLog.h"
 #include "Engine/IKernel/IKernel.h"
 #include "Engine/IKernel/System/CSystemServices.h"
 #include "Tools/Keyscout/CKeyscout.h"
@@ -24,7 +25,9 @@ int runDialog(CKeyscoutProgram& program, CKeyscout& application)
                                     reinterpret_cast<LPARAM>(&application));
     if (ended != -1)
         return CKeyscoutProgram::C_STATUS_SUCCESS;
-    char* reason = CSystemServices::getErrorText(CSystemServices::getLastError());
+    int32_t code = CSystemServices::getLastError();
+    logLevel(3, "Error: the dialog could not open\n");
+    char* reason = CSystemServices::getErrorText(code);
     program.sayError((CString("The dialog could not open: ") + (reason ? reason : "unknown error")).c_str());
     CSystemServices::freeErrorText(reason);
     return CKeyscoutProgram::C_STATUS_FAILURE;
