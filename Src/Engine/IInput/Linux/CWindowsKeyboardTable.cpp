@@ -31,12 +31,13 @@ TKeyCode virtualKey(char key)
 
 // Letters of the scripts the tables cover, and Armenian and Georgian:
 // characters that name what a key is, so no table may disagree on them.
+// Presentation forms are left out: a backend may type a ligature as one.
 bool isLetter(char32_t character)
 {
     static const char32_t C_RANGES[][2] = {
         {'a', 'z'},       {'A', 'Z'},       {0xC0, 0xD6},     {0xD8, 0xF6},     {0xF8, 0x24F},
         {0x386, 0x386},   {0x388, 0x3FF},   {0x400, 0x52F},   {0x531, 0x587},   {0x5D0, 0x5EA},
-        {0x620, 0x64A},   {0x671, 0x6D3},   {0x10A0, 0x10FF}, {0xFB50, 0xFDFF}, {0xFE70, 0xFEFC},
+        {0x620, 0x64A},   {0x671, 0x6D3},   {0x10A0, 0x10FF},
     };
     for (const auto& range : C_RANGES)
         if (character >= range[0] && character <= range[1])
@@ -133,9 +134,9 @@ int32_t CWindowsKeyboardTable::_distance(const SDL_Keycode* characters) const
             continue;
         TKeyCode code = virtualKey(m_keys[key]);
         bool letter = isLetter(mine) || isLetter(theirs) || (code >= 'A' && code <= 'Z');
-        // A key of ours typing nothing (a ligature among them) tells nothing;
-        // a key of theirs typing nothing may not hide one of our letters.
-        if (mine != C_NO_CHARACTER && letter)
+        // A key typing nothing (a ligature of ours among them) tells nothing,
+        // but may not stand for a letter.
+        if (letter && (mine != C_NO_CHARACTER || isLetter(theirs)))
             return -1;
         if (mine == C_NO_CHARACTER || theirs == C_NO_CHARACTER)
         {

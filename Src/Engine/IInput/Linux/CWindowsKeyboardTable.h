@@ -25,7 +25,7 @@ public:
     // unshifted character, as SDL keycodes), or nullptr. Every letter must
     // agree and all but a few other keys; a key typing no character (a dead
     // key, which backends report differently) agrees with anything but a
-    // letter of the table. The digit row is not compared: SDL reports digits
+    // letter. The digit row is not compared: SDL reports digits
     // there on every layout.
     static const CWindowsKeyboardTable* match(const SDL_Keycode* characters);
     static uint32_t count();

@@ -223,35 +223,43 @@ TEST(CSdlKeyboardLayoutTest, WindowsTablesKeyByKey)
         {"sk", nullptr}, {"hu", nullptr}, {"si", nullptr}, {"hr", nullptr}, {"tr", nullptr}, {"tr(f)", nullptr},
         {"rs", nullptr}, {"bg", nullptr}, {"il", nullptr}, {"ir", nullptr}, {"ee", nullptr}, {"ua", nullptr},
     };
-    std::map<SDL_Scancode, int> us = usCodes();
-    auto expectTableCodes = [&us](const CSdlKeyboardLayout& layout, const CWindowsKeyboardTable& table) {
-        for (uint32_t i = 0; i < C_KEYS; ++i)
-        {
-            SDL_Scancode scancode = CSdlKeyboardLayout::C_SCANCODES[i];
-            int code = table.code(i) == C_KEY_NONE ? us.at(scancode) : table.code(i);
-            EXPECT_EQ(layout.codeOf(scancode), code) << table.name() << " " << SDL_GetScancodeName(scancode);
-        }
-    };
     xkb_context* context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
-    for (const auto& expected : C_LAYOUTS)
+    struct SCase
     {
-        std::vector<SDL_Keycode> keys = xkbCharacters(context, expected.first);
-        ASSERT_EQ(keys.size(), C_KEYS) << expected.first;
-        CSdlKeyboardLayout layout(keys.data());
-        EXPECT_STREQ(layout.windowsTable(), expected.second) << expected.first;
-        for (uint32_t t = 0; t < CWindowsKeyboardTable::count() && expected.second != nullptr; ++t)
-            if (std::string(CWindowsKeyboardTable::at(t).name()) == expected.second)
-                expectTableCodes(layout, CWindowsKeyboardTable::at(t));
-    }
+        std::string name;
+        std::vector<SDL_Keycode> keys;
+        const char* table;
+    };
+    std::vector<SCase> cases;
+    for (const auto& layout : C_LAYOUTS)
+        cases.push_back({layout.first, xkbCharacters(context, layout.first), layout.second});
     xkb_context_unref(context);
     for (uint32_t t = 0; t < CWindowsKeyboardTable::count(); ++t)
     {
-        const CWindowsKeyboardTable& table = CWindowsKeyboardTable::at(t);
         std::vector<SDL_Keycode> keys;
         for (uint32_t i = 0; i < C_KEYS; ++i)
-            keys.push_back(table.character(i) == CWindowsKeyboardTable::C_NO_CHARACTER
+            keys.push_back(CWindowsKeyboardTable::at(t).character(i) == CWindowsKeyboardTable::C_NO_CHARACTER
                                ? SDL_SCANCODE_TO_KEYCODE(CSdlKeyboardLayout::C_SCANCODES[i])
-                               : static_cast<SDL_Keycode>(table.character(i)));
-        expectTableCodes(CSdlKeyboardLayout(keys.data()), table);
+                               : static_cast<SDL_Keycode>(CWindowsKeyboardTable::at(t).character(i)));
+        cases.push_back({CWindowsKeyboardTable::at(t).name(), keys, CWindowsKeyboardTable::at(t).name()});
+    }
+    std::map<SDL_Scancode, int> us = usCodes();
+    for (const auto& test : cases)
+    {
+        ASSERT_EQ(test.keys.size(), C_KEYS) << test.name;
+        CSdlKeyboardLayout layout(test.keys.data());
+        EXPECT_STREQ(layout.windowsTable(), test.table) << test.name;
+        const CWindowsKeyboardTable* table = nullptr;
+        for (uint32_t t = 0; t < CWindowsKeyboardTable::count(); ++t)
+            table = CWindowsKeyboardTable::at(t).name() == layout.windowsTable() ? &CWindowsKeyboardTable::at(t) : table;
+        for (uint32_t i = 0; table != nullptr && i < C_KEYS; ++i)
+        {
+            SDL_Scancode scancode = CSdlKeyboardLayout::C_SCANCODES[i];
+            int code = table->code(i) == C_KEY_NONE ? us.at(scancode) : table->code(i);
+            EXPECT_EQ(layout.codeOf(scancode), code) << test.name << " " << SDL_GetScancodeName(scancode);
+            // Off the digit row, a key typing a Latin letter has that letter's code.
+            bool latin = test.keys[i] >= 'a' && test.keys[i] <= 'z' && (i < 1 || i > 10);
+            EXPECT_TRUE(!latin || code == test.keys[i] - 'a' + 'A') << test.name << " " << SDL_GetScancodeName(scancode);
+        }
     }
 }
