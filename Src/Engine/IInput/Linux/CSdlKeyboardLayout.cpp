@@ -25,6 +25,7 @@ namespace {
 const uint32_t C_FIRST_DIGIT = 1;
 const uint32_t C_DIGIT_COUNT = 10;
 const uint32_t C_CODE_COUNT = 256;
+static_assert(CWindowsKeyboardTable::C_KEY_COUNT == CSdlKeyboardLayout::C_KEY_COUNT, "tables cover every character key");
 
 // Letters, and the four characters Windows codes alike on every layout.
 TKeyCode characterCode(SDL_Keycode character)

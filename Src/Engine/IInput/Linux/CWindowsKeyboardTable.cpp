@@ -1,7 +1,5 @@
 #include "Engine/IInput/Linux/CWindowsKeyboardTable.h"
 
-#include <cstddef>
-
 namespace Tavrin {
 namespace Engine {
 
@@ -61,16 +59,16 @@ bool isDigitRow(uint32_t key)
 } // namespace
 
 template <size_t CHARACTER_COUNT, size_t KEY_COUNT>
-CWindowsKeyboardTable::CWindowsKeyboardTable(const char* name, const char* source,
-                                             const char32_t (&characters)[CHARACTER_COUNT],
+CWindowsKeyboardTable::CWindowsKeyboardTable(const char* name, const char32_t (&characters)[CHARACTER_COUNT],
                                              const char (&keys)[KEY_COUNT])
-    : m_name(name), m_source(source), m_characters(characters), m_keys(keys)
+    : m_name(name), m_characters(characters), m_keys(keys)
 {
     static_assert(CHARACTER_COUNT == C_KEY_COUNT + 1, "a table gives one character per key");
     static_assert(KEY_COUNT == C_KEY_COUNT + 1, "a table gives one virtual key per key");
 }
 
-#define TAVRIN_WINDOWS_TABLE(name, source, characters, keys) CWindowsKeyboardTable(name, source, characters, keys),
+// The data names each table's source for its readers.
+#define TAVRIN_WINDOWS_TABLE(name, source, characters, keys) CWindowsKeyboardTable(name, characters, keys),
 const CWindowsKeyboardTable CWindowsKeyboardTable::C_TABLES[] = {
 #include "Engine/IInput/Linux/WindowsKeyboardTables.inc"
 };
@@ -105,11 +103,6 @@ const CWindowsKeyboardTable& CWindowsKeyboardTable::at(uint32_t index)
 const char* CWindowsKeyboardTable::name() const
 {
     return m_name;
-}
-
-const char* CWindowsKeyboardTable::source() const
-{
-    return m_source;
 }
 
 char32_t CWindowsKeyboardTable::character(uint32_t key) const

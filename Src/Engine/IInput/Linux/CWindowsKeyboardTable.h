@@ -25,16 +25,14 @@ public:
     // unshifted character, as SDL keycodes), or nullptr. Every letter must
     // agree and all but a few other keys; a key typing no character (a dead
     // key, which backends report differently) agrees with anything but a
-    // letter. The digit row is not compared: SDL reports digits
-    // there on every layout.
+    // letter. The digit row is not compared: SDL reports digits there on
+    // every layout.
     static const CWindowsKeyboardTable* match(const SDL_Keycode* characters);
     static uint32_t count();
     static const CWindowsKeyboardTable& at(uint32_t index);
 
     // Windows' name of the layout's table, "KBDGR".
     const char* name() const;
-    // Where the table's facts come from.
-    const char* source() const;
     char32_t character(uint32_t key) const;
     // C_KEY_NONE where the source gives the key no virtual key.
     TKeyCode code(uint32_t key) const;
@@ -44,14 +42,13 @@ private:
 
     // The strings' lengths are checked when the data is compiled.
     template <size_t CHARACTER_COUNT, size_t KEY_COUNT>
-    CWindowsKeyboardTable(const char* name, const char* source, const char32_t (&characters)[CHARACTER_COUNT],
+    CWindowsKeyboardTable(const char* name, const char32_t (&characters)[CHARACTER_COUNT],
                           const char (&keys)[KEY_COUNT]);
     // -1 when the characters cannot be this layout's; else the lower the
     // closer.
     int32_t _distance(const SDL_Keycode* characters) const;
 
     const char* m_name;
-    const char* m_source;
     const char32_t* m_characters;
     const char* m_keys;
 };

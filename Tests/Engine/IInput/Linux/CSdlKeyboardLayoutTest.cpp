@@ -53,23 +53,14 @@ std::map<SDL_Scancode, int> usCodes()
     return codes;
 }
 
-// The PC scan code of each character key; its X key code is 8 more.
-uint32_t pcScancode(uint32_t key)
-{
-    static const uint32_t C_ROWS[][2] = {{0x29, 1}, {0x02, 12}, {0x10, 12}, {0x1E, 11}, {0x2B, 1}, {0x56, 1}, {0x2C, 10}};
-    for (const auto& row : C_ROWS)
-    {
-        if (key < row[1])
-            return row[0] + key;
-        key -= row[1];
-    }
-    return 0;
-}
-
 // What each key types under an XKB layout, as SDL's X11 backend reports it:
 // a key typing no character gives its scancode with the scancode bit.
 std::vector<SDL_Keycode> xkbCharacters(xkb_context* context, const std::string& layout)
 {
+    // The keys' X key codes: their PC scan codes + 8.
+    static const uint32_t C_X_KEYCODES[C_KEYS] = {49, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 24, 25, 26,
+                                                  27, 28, 29, 30, 31, 32, 33, 34, 35, 38, 39, 40, 41, 42, 43, 44,
+                                                  45, 46, 47, 48, 51, 94, 52, 53, 54, 55, 56, 57, 58, 59, 60, 61};
     size_t open = layout.find('(');
     std::string name = layout.substr(0, open);
     std::string variant = open == std::string::npos ? "" : layout.substr(open + 1, layout.size() - open - 2);
@@ -79,7 +70,7 @@ std::vector<SDL_Keycode> xkbCharacters(xkb_context* context, const std::string& 
     for (uint32_t i = 0; keymap != nullptr && i < C_KEYS; ++i)
     {
         const xkb_keysym_t* symbols = nullptr;
-        int count = xkb_keymap_key_get_syms_by_level(keymap, pcScancode(i) + 8, 0, 0, &symbols);
+        int count = xkb_keymap_key_get_syms_by_level(keymap, C_X_KEYCODES[i], 0, 0, &symbols);
         uint32_t character = count > 0 ? xkb_keysym_to_utf32(symbols[0]) : 0;
         keys.push_back(character != 0 ? static_cast<SDL_Keycode>(character)
                                       : SDL_SCANCODE_TO_KEYCODE(CSdlKeyboardLayout::C_SCANCODES[i]));
