@@ -319,31 +319,33 @@ screenshot after
 # main block held in one run, after Tab (named by both); the Linux program
 # with --once. Their names must differ exactly as listed (X key code: the
 # Windows program's name under Wine > the Linux program's): where Wine's own
-# layout tables are not Windows' (German and French, whose Windows tables
-# the Linux program follows; + and - which Windows codes by character), or
-# where the Linux program's rule for a layout without a known Windows table
-# keeps a key's position code.
+# layout tables are not Windows' (the Linux program follows Windows' tables
+# KBDUK, KBDGR, KBDFR, KBDSP, KBDIT and KBDRU; + and - which Windows codes
+# by character), or where the Linux program's rule for a layout without a
+# Windows table keeps a key's position code.
 layout_keys=(23 49 10 11 12 13 14 15 16 17 18 19 20 21 24 25 26 27 28 29 30 31 32 33 34 35
   38 39 40 41 42 43 44 45 46 47 48 51 94 52 53 54 55 56 57 58 59 60 61)
 declare -A layout_differences=(
-  [us]="" [gb]=""
+  [us]=""
+  # Windows' UK table: ` VK_OEM_8 (no name), ' tilde, # quote, the key left of Z separator.
+  [gb]="49:tilde> 48:quote>tilde 51:separator>quote 94:>separator"
   # Windows' German table (KBDGR), which the Linux program gives; Wine's differs.
   [de]="49:tilde>separator 20:semicolon>leftbracket 21:equal>rightbracket 34:subtract>semicolon 35:rightbracket>equal 47:leftbracket>tilde 51:separator>divide 61:divide>subtract"
   # Windows' French table (KBDFR): ² quote, ù tilde.
   [fr]="49:tilde>quote 48:subtract>tilde"
-  # Wine codes + and - by position; the other keys: the rule for a layout
-  # whose Windows table is not known (position code, else a free one).
-  [es]="49:separator>tilde 20:subtract>divide 21:semicolon>rightbracket 35:rightbracket>equal 47:equal>semicolon 51:tilde>separator 61:divide>subtract"
-  [it]="20:subtract>divide 21:semicolon>rightbracket 35:rightbracket>equal 47:equal>semicolon 48:separator>quote 51:quote>separator 61:divide>subtract"
-  # Wine codes Dvorak's punctuation by character; the rule keeps positions.
-  [us:dvorak]="20:leftbracket>semicolon 21:rightbracket>equal 34:divide>leftbracket 35:equal>rightbracket 52:semicolon>divide"
+  # Wine codes + and - by position, and Spanish and Italian punctuation its
+  # own way; the Linux program gives KBDSP's and KBDIT's codes.
+  [es]="20:subtract>leftbracket 21:semicolon>rightbracket 34:leftbracket>semicolon 35:rightbracket>equal 47:equal>tilde 51:tilde>divide 61:divide>subtract"
+  [it]="49:tilde>divide 20:subtract>leftbracket 21:semicolon>rightbracket 34:leftbracket>semicolon 35:rightbracket>equal 47:equal>tilde 48:separator>quote 51:quote>separator 61:divide>subtract"
+  # Wine's Dvorak table is Windows' (KBDDV).
+  [us:dvorak]=""
   # The rule: the i key gives i, - , . follow their character; Wine gives
   # i to the ı key and codes - , . by position.
   [tr]="20:subtract>equal 21:equal>subtract 31:i>divide 34:semicolon>leftbracket 35:comma>rightbracket 47:decimal>semicolon 48:quote>i 51:separator>comma 59:leftbracket>separator 60:rightbracket>quote 61:divide>decimal"
   # Wine does not match the Cyrillic layout to its tables and gives most
-  # keys codes without names; Windows and the rule keep the letter keys'
-  # positions, . follows its character.
-  [ru]="49:>tilde 24:semicolon>q 25:comma>w 26:decimal>e 27:tilde>r 28:leftbracket>t 29:rightbracket>y 30:quote>u 31:>i 32:>o 33:>p 34:>leftbracket 35:>rightbracket 38:>a 39:>s 40:>d 41:>f 42:>g 43:>h 44:>j 45:>k 46:>l 47:>semicolon 48:>quote 52:>z 53:>x 54:>c 55:>v 56:>b 57:>n 58:>m 59:>comma 60:>divide 61:divide>decimal"
+  # keys codes without names; Windows' table (KBDRU) keeps the letter keys'
+  # positions.
+  [ru]="49:>tilde 24:semicolon>q 25:comma>w 26:decimal>e 27:tilde>r 28:leftbracket>t 29:rightbracket>y 30:quote>u 31:>i 32:>o 33:>p 34:>leftbracket 35:>rightbracket 38:>a 39:>s 40:>d 41:>f 42:>g 43:>h 44:>j 45:>k 46:>l 47:>semicolon 48:>quote 52:>z 53:>x 54:>c 55:>v 56:>b 57:>n 58:>m 59:>comma 60:>decimal"
 )
 linux_exe="$root/build/native/Src/Tools/Keyscout/keyscout"
 presser="$root/build/native/Tests/layout_sweep"

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the kernel's fuzz targets with clang (libFuzzer, AddressSanitizer and
+# Builds the fuzz targets with clang (libFuzzer, AddressSanitizer and
 # UndefinedBehaviorSanitizer) and runs each for a short, bounded time.
 # Fails on a crash, a sanitizer report, a timeout or an out-of-memory.
 #   TAVRIN_FUZZ_SECONDS   time per target (default 20)
@@ -7,7 +7,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 build="$root/build/fuzz"
 seconds="${TAVRIN_FUZZ_SECONDS:-20}"
-targets=(GzipStreamFuzz StreamStringFuzz FileNameFuzz)
+targets=(GzipStreamFuzz StreamStringFuzz FileNameFuzz KeyboardLayoutFuzz)
 mkdir -p "$build"
 
 cmake -S "$root/Tests/Fuzz" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
@@ -27,6 +27,8 @@ head -c 3000 /dev/zero | gzip -1 | { printf '\x01'; cat; } | seed GzipStreamFuzz
 printf '\x03\x00\x00\x00abc\x00\x00\x00\x00\xff\xff\xff\x7fhi' | seed StreamStringFuzz strings
 printf 'Data=$Temp/data\n$Data/a/./b/../c.tar.gz' | seed FileNameFuzz alias
 printf '$current/x/../y.txt' | seed FileNameFuzz current
+printf '\5\4%.0s' {1..48} | seed KeyboardLayoutFuzz german
+printf '\1\0\1\1\2\2\3\3\4\4\0\0\6\6' | seed KeyboardLayoutFuzz mixed
 
 failed=()
 cd "$build"

@@ -1,6 +1,7 @@
 #include "Engine/IInput/Linux/CSdlKeyboardLayout.h"
 
 #include "Engine/IInput/Linux/CSdlKeyCodes.h"
+#include "Engine/IInput/Linux/CWindowsKeyboardTable.h"
 
 #include <SDL_keyboard.h>
 
@@ -24,30 +25,7 @@ namespace {
 const uint32_t C_FIRST_DIGIT = 1;
 const uint32_t C_DIGIT_COUNT = 10;
 const uint32_t C_CODE_COUNT = 256;
-// Stands for any character in a known layout: dead keys, which SDL's
-// backends report differently.
-const char32_t C_ANY = 0xFFFF;
-
-// A Windows layout's virtual keys for the character keys, used when the
-// active layout types the characters it was made for.
-struct _SKnownLayout
-{
-    const char32_t* characters;
-    uint8_t codes[CSdlKeyboardLayout::C_KEY_COUNT];
-};
-
-// Windows' German (also Austria's) and French tables: the US codes with
-// their layout's changes (KBDGR, KBDFR).
-const _SKnownLayout C_KNOWN_LAYOUTS[] = {
-    {U"\uFFFF1234567890\u00DF\uFFFFqwertzuiop\u00FC+asdfghjkl\u00F6\u00E4#<yxcvbnm,.-",
-     {0xDC, '1', '2', '3', '4', '5', '6', '7', '8', '9', '0', 0xDB, 0xDD, 'Q', 'W', 'E', 'R', 'T', 'Z',
-      'U', 'I', 'O', 'P', 0xBA, 0xBB, 'A', 'S', 'D', 'F', 'G', 'H', 'J', 'K', 'L', 0xC0, 0xDE, 0xBF, 0xE2,
-      'Y', 'X', 'C', 'V', 'B', 'N', 'M', 0xBC, 0xBE, 0xBD}},
-    {U"\u00B21234567890)=azertyuiop\uFFFF$qsdfghjklm\u00F9*<wxcvbn,;:!",
-     {0xDE, '1', '2', '3', '4', '5', '6', '7', '8', '9', '0', 0xDB, 0xBB, 'A', 'Z', 'E', 'R', 'T', 'Y',
-      'U', 'I', 'O', 'P', 0xDD, 0xBA, 'Q', 'S', 'D', 'F', 'G', 'H', 'J', 'K', 'L', 'M', 0xC0, 0xDC, 0xE2,
-      'W', 'X', 'C', 'V', 'B', 'N', 0xBC, 0xBE, 0xBF, 0xDF}},
-};
+static_assert(CWindowsKeyboardTable::C_KEY_COUNT == CSdlKeyboardLayout::C_KEY_COUNT, "tables cover every character key");
 
 // Letters, and the four characters Windows codes alike on every layout.
 TKeyCode characterCode(SDL_Keycode character)
@@ -86,11 +64,6 @@ TKeyCode usPunctuationCode(SDL_Keycode character)
 // The codes a displaced key may take, named ones first.
 const uint8_t C_SPARE_CODES[] = {0xBA, 0xBB, 0xBC, 0xBD, 0xBE, 0xBF, 0xC0, 0xDB, 0xDC, 0xDD, 0xDE, 0xDF, 0xE2};
 
-bool isDigitRow(uint32_t index)
-{
-    return index >= C_FIRST_DIGIT && index < C_FIRST_DIGIT + C_DIGIT_COUNT;
-}
-
 TKeyCode positionCode(uint32_t index)
 {
     return CSdlKeyCodes::byPosition(CSdlKeyboardLayout::C_SCANCODES[index]);
@@ -98,7 +71,7 @@ TKeyCode positionCode(uint32_t index)
 
 } // namespace
 
-CSdlKeyboardLayout::CSdlKeyboardLayout()
+CSdlKeyboardLayout::CSdlKeyboardLayout() : m_table(nullptr)
 {
     for (uint32_t i = 0; i < C_KEY_COUNT; ++i)
     {
@@ -107,7 +80,7 @@ CSdlKeyboardLayout::CSdlKeyboardLayout()
     }
 }
 
-CSdlKeyboardLayout::CSdlKeyboardLayout(const SDL_Keycode* characters)
+CSdlKeyboardLayout::CSdlKeyboardLayout(const SDL_Keycode* characters) : m_table(nullptr)
 {
     for (uint32_t i = 0; i < C_KEY_COUNT; ++i)
         m_characters[i] = characters[i];
@@ -145,23 +118,30 @@ bool CSdlKeyboardLayout::isFor(const SDL_Keycode* characters) const
     return true;
 }
 
+const char* CSdlKeyboardLayout::windowsTable() const
+{
+    return m_table == nullptr ? nullptr : m_table->name();
+}
+
 bool CSdlKeyboardLayout::_applyKnownTable()
 {
-    for (const _SKnownLayout& known : C_KNOWN_LAYOUTS)
+    const CWindowsKeyboardTable* table = CWindowsKeyboardTable::match(m_characters);
+    if (table == nullptr)
+        return false;
+    bool taken[C_CODE_COUNT] = {};
+    for (uint32_t i = 0; i < C_KEY_COUNT; ++i)
     {
-        bool matches = true;
-        // SDL puts digits on the digit row of every layout, so it tells
-        // layouts nothing.
-        for (uint32_t i = 0; i < C_KEY_COUNT && matches; ++i)
-            matches = isDigitRow(i) || known.characters[i] == C_ANY ||
-                      static_cast<SDL_Keycode>(known.characters[i]) == m_characters[i];
-        if (!matches)
-            continue;
-        for (uint32_t i = 0; i < C_KEY_COUNT; ++i)
-            m_codes[i] = static_cast<TKeyCode>(known.codes[i]);
-        return true;
+        TKeyCode code = table->code(i);
+        if (code == C_KEY_NONE)
+            code = positionCode(i);
+        // No table may give two keys one code, whatever its data says.
+        if (taken[code])
+            return false;
+        taken[code] = true;
+        m_codes[i] = code;
     }
-    return false;
+    m_table = table;
+    return true;
 }
 
 void CSdlKeyboardLayout::_applyRule()

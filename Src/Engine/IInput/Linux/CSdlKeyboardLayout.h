@@ -10,6 +10,8 @@
 namespace Tavrin {
 namespace Engine {
 
+class CWindowsKeyboardTable;
+
 // The key codes of the main block's character keys under one keyboard
 // layout, as Windows gives them: letters follow the layout, the digit row
 // keeps its digits, `+ , - .` follow the character, and every other key
@@ -34,6 +36,9 @@ public:
     // C_KEY_NONE for a key that is not one of the character keys.
     TKeyCode codeOf(SDL_Scancode scancode) const;
     bool isFor(const SDL_Keycode* characters) const;
+    // The name of the Windows table the layout was matched to ("KBDGR"), or
+    // nullptr when the general rule gave the codes.
+    const char* windowsTable() const;
 
 private:
     CSdlKeyboardLayout();
@@ -46,6 +51,7 @@ private:
 
     SDL_Keycode m_characters[C_KEY_COUNT];
     TKeyCode m_codes[C_KEY_COUNT];
+    const CWindowsKeyboardTable* m_table;
 };
 
 } // namespace Engine
