@@ -7,7 +7,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev zlib1g-dev libdw-dev
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev
   libsdl2-dev libwayland-dev libgtk-3-dev dpkg-dev libxtst-dev
-  libevdev-dev libx11-dev pkg-config dbus-bin dbus-daemon
+  libevdev-dev libx11-dev libxkbcommon-dev pkg-config dbus-bin dbus-daemon
   lintian appstream librsvg2-bin
   wine64 xvfb xauth xdotool xautomation xclip x11-apps x11-utils librsvg2-common weston imagemagick gzip
 )

@@ -4,6 +4,8 @@
 #include "Engine/IInput/Linux/CSdlX11Connection.h"
 #include "Engine/IKernel/Types/CArray.h"
 
+#include <SDL_events.h>
+
 #include <cstdint>
 
 namespace Tavrin {
@@ -15,10 +17,18 @@ namespace Engine {
 // (by SDL window id) and every mouse the motion and wheel, so no consumer
 // takes another's events. Joystick and controller events are dropped: those
 // devices read their state directly.
+// Key events leave it naming the physical key in keysym.scancode, with the
+// XKB group they came under in keysym.unused (see groupOf).
 class CSdlEventPump
 {
 public:
     static CSdlEventPump& get();
+
+    // The layout group of a key event from the pump, or
+    // CSdlKeyboardLayout::C_SDL_GROUP. (SDL 2 leaves the field unused.)
+    static uint32_t groupOf(const SDL_KeyboardEvent& key) { return key.keysym.unused; }
+    // The X server under the windows, while one is on X11.
+    const CSdlX11Connection& getX11() const { return m_x11; }
 
     // Events of the SDL window with this id go to sink (one sink per window).
     void addWindow(uint32_t windowId, CSdlEventSink* sink);
@@ -46,6 +56,11 @@ private:
     void _readPlatform();
     void _routeQueued();
     void _route(SDL_Event& event);
+    void _deliver(SDL_Event& event);
+    void _placeKey(SDL_KeyboardEvent& key);
+    void _applyX11Key(SDL_KeyboardEvent& key);
+    void _flushX11Key();
+    uint32_t _windowOfX11(unsigned long window) const;
     CSdlEventSink* _findWindow(uint32_t windowId) const;
 
     struct _SWindowSink
@@ -56,6 +71,12 @@ private:
     CArray<_SWindowSink> m_windows;
     CArray<CSdlEventSink*> m_mice;
     CSdlX11Connection m_x11;
+    // The X key event SDL's key event, if any, follows at once.
+    SSdlX11Key m_x11Key = {};
+    bool m_hasX11Key = false;
+    // Presses SDL reported without their X event (an input method took it),
+    // by SDL's scancode: their releases keep that name.
+    bool m_pressedAlone[SDL_NUM_SCANCODES] = {};
     uint64_t m_lastRead = 0;
     uint64_t m_platformReads = 0;
     bool m_passRead = false;
