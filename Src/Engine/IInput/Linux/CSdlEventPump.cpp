@@ -1,7 +1,6 @@
 #include "Engine/IInput/Linux/CSdlEventPump.h"
 
 #include "Engine/IInput/Linux/CSdlKeyCodes.h"
-#include "Engine/IInput/Linux/CSdlKeyboardLayout.h"
 
 #include <SDL.h>
 #include <SDL_syswm.h>
@@ -63,6 +62,10 @@ void CSdlEventPump::addWindow(uint32_t windowId, CSdlEventSink* sink)
 {
     removeWindow(windowId);
     m_windows.add(_SWindowSink{windowId, sink});
+    // Once (SDL forgets its watches when its events stop); a filter would
+    // drop the queue.
+    SDL_DelEventWatch(_onQueued, this);
+    SDL_AddEventWatch(_onQueued, this);
     // NOTE: SDL 2's X11 driver names a key by a scancode it guesses from the
     // key's symbol at video start (the digit row of in(tel-sarala) becomes
     // the keypad), and merges or drops keys by that guess; the X event it
@@ -151,6 +154,15 @@ void CSdlEventPump::dropJoystickEvents()
         SDL_FlushEvents(C_FIRST_JOYSTICK_EVENT, C_LAST_JOYSTICK_EVENT);
 }
 
+int CSdlEventPump::_onQueued(void* pump, SDL_Event* event)
+{
+    // SDL queues the event it hands its watches. Under X11 the X event
+    // decides, when the key is routed.
+    if ((event->type == SDL_KEYDOWN || event->type == SDL_KEYUP) && !static_cast<CSdlEventPump*>(pump)->m_x11.isAttached())
+        event->key.keysym.unused = static_cast<uint32_t>(CSdlKeyCodes::convert(event->key.keysym.scancode));
+    return 1;
+}
+
 void CSdlEventPump::_route(SDL_Event& event)
 {
     if (event.type == SDL_DROPFILE || event.type == SDL_DROPTEXT)
@@ -190,11 +202,8 @@ void CSdlEventPump::_placeKey(SDL_KeyboardEvent& key)
     // scancode is SDL's table entry for the key, which an input method's
     // keys keep.
     if (!m_x11.isAttached())
-    {
-        key.keysym.unused = CSdlKeyboardLayout::C_SDL_GROUP;
         return;
-    }
-    key.keysym.unused = m_x11.currentGroup();
+    key.keysym.unused = static_cast<uint32_t>(CSdlKeyCodes::convert(key.keysym.scancode, m_x11.currentGroup()));
     if (key.keysym.scancode > SDL_SCANCODE_UNKNOWN && key.keysym.scancode < SDL_NUM_SCANCODES)
         m_pressedAlone[key.keysym.scancode] = press;
 }
@@ -208,7 +217,7 @@ void CSdlEventPump::_applyX11Key(SDL_KeyboardEvent& key)
         physical = key.keysym.scancode;
     }
     key.keysym.scancode = physical;
-    key.keysym.unused = m_x11Key.group;
+    key.keysym.unused = static_cast<uint32_t>(CSdlKeyCodes::convert(physical, m_x11Key.group));
     // SDL's flag follows its guesses: two keys guessed alike look like one.
     key.repeat = 0;
 }

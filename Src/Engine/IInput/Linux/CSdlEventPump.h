@@ -2,6 +2,7 @@
 
 #include "Engine/IInput/Linux/CSdlEventSink.h"
 #include "Engine/IInput/Linux/CSdlX11Connection.h"
+#include "Engine/IInput/TKeyCode.h"
 #include "Engine/IKernel/Types/CArray.h"
 
 #include <SDL_events.h>
@@ -17,16 +18,16 @@ namespace Engine {
 // (by SDL window id) and every mouse the motion and wheel, so no consumer
 // takes another's events. Joystick and controller events are dropped: those
 // devices read their state directly.
-// Key events leave it naming the physical key in keysym.scancode, with the
-// XKB group they came under in keysym.unused (see groupOf).
+// Key events leave it naming the physical key in keysym.scancode, and with
+// the engine's code for it, under the layout active when it came, in
+// keysym.unused (see codeOf).
 class CSdlEventPump
 {
 public:
     static CSdlEventPump& get();
 
-    // The layout group of a key event from the pump, or
-    // CSdlKeyboardLayout::C_SDL_GROUP. (SDL 2 leaves the field unused.)
-    static uint32_t groupOf(const SDL_KeyboardEvent& key) { return key.keysym.unused; }
+    // The key code of a key event from the pump (SDL 2 leaves the field unused).
+    static TKeyCode codeOf(const SDL_KeyboardEvent& key) { return static_cast<TKeyCode>(key.keysym.unused); }
     // The X server under the windows, while one is on X11.
     const CSdlX11Connection& getX11() const { return m_x11; }
 
@@ -55,6 +56,10 @@ private:
     CSdlEventPump() = default;
     void _readPlatform();
     void _routeQueued();
+    // NOTE: SDL's Wayland driver changes its keymap to the compositor's group
+    // while it reads, before the keys of the same read are routed: their
+    // codes are taken as SDL queues them (an event watch).
+    static int _onQueued(void* pump, SDL_Event* event);
     void _route(SDL_Event& event);
     void _deliver(SDL_Event& event);
     void _placeKey(SDL_KeyboardEvent& key);

@@ -1,7 +1,6 @@
 #include "Engine/IRenderer/Linux/CWindowSdl.h"
 
 #include "Engine/IInput/Linux/CSdlEventPump.h"
-#include "Engine/IInput/Linux/CSdlKeyCodes.h"
 #include "Engine/IKernel/Types/CUnicode.h"
 
 #include <cstdlib>
@@ -154,7 +153,7 @@ TKeyCode CWindowSdl::_codeOfKey(const SDL_KeyboardEvent& key)
     // An auto-repeat is not a new press.
     if (stillHeld || key.repeat)
         return C_KEY_NONE;
-    m_codeOfKey[physical] = CSdlKeyCodes::convert(physical, CSdlEventPump::groupOf(key));
+    m_codeOfKey[physical] = CSdlEventPump::codeOf(key);
     return m_codeOfKey[physical];
 }
 
