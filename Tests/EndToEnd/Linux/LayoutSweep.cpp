@@ -334,7 +334,10 @@ int act(const char* action, int count, char** values)
         if (strcmp(action, "group") == 0)
             XkbLockGroup(display, XkbUseCoreKbd, static_cast<unsigned>(atoi(values[i])));
         else
-            XTestFakeKeyEvent(display, static_cast<unsigned>(atoi(values[i])), strcmp(action, "down") == 0, CurrentTime);
+        {
+            bool press = strcmp(action, "down") == 0;
+            XTestFakeKeyEvent(display, static_cast<unsigned>(atoi(values[i])), press, CurrentTime);
+        }
     XSync(display, False);
     XCloseDisplay(display);
     return 0;

@@ -158,7 +158,8 @@ int CSdlEventPump::_onQueued(void* pump, SDL_Event* event)
 {
     // SDL queues the event it hands its watches. Under X11 the X event
     // decides, when the key is routed.
-    if ((event->type == SDL_KEYDOWN || event->type == SDL_KEYUP) && !static_cast<CSdlEventPump*>(pump)->m_x11.isAttached())
+    bool key = event->type == SDL_KEYDOWN || event->type == SDL_KEYUP;
+    if (key && !static_cast<CSdlEventPump*>(pump)->m_x11.isAttached())
         event->key.keysym.unused = static_cast<uint32_t>(CSdlKeyCodes::convert(event->key.keysym.scancode));
     return 1;
 }
@@ -201,11 +202,10 @@ void CSdlEventPump::_placeKey(SDL_KeyboardEvent& key)
     // compose), or SDL's releases and presses when the focus changes. Its
     // scancode is SDL's table entry for the key, which an input method's
     // keys keep.
-    if (!m_x11.isAttached())
-        return;
-    key.keysym.unused = static_cast<uint32_t>(CSdlKeyCodes::convert(key.keysym.scancode, m_x11.currentGroup()));
     if (key.keysym.scancode > SDL_SCANCODE_UNKNOWN && key.keysym.scancode < SDL_NUM_SCANCODES)
         m_pressedAlone[key.keysym.scancode] = press;
+    if (m_x11.isAttached())
+        key.keysym.unused = static_cast<uint32_t>(CSdlKeyCodes::convert(key.keysym.scancode, m_x11.currentGroup()));
 }
 
 void CSdlEventPump::_applyX11Key(SDL_KeyboardEvent& key)

@@ -82,7 +82,8 @@ uint32_t CSdlX11Connection::characterOf(uint32_t keycode, uint32_t group) const
     KeyCode key = static_cast<KeyCode>(keycode);
     if (XkbKeyNumGroups(keymap, key) == 0)
         return 0;
-    return xkb_keysym_to_utf32(static_cast<xkb_keysym_t>(XkbKeySymEntry(keymap, key, 0, groupInRange(keymap, key, group))));
+    KeySym symbol = XkbKeySymEntry(keymap, key, 0, groupInRange(keymap, key, group));
+    return xkb_keysym_to_utf32(static_cast<xkb_keysym_t>(symbol));
 }
 
 void CSdlX11Connection::forgetKeymap()
