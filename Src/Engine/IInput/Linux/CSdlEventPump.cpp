@@ -176,7 +176,8 @@ void CSdlEventPump::_route(SDL_Event& event)
     {
         // SDL queues an X event's platform event first, then its own events.
         _flushX11Key();
-        m_hasX11Key = CSdlX11Connection::readKey(*event.syswm.msg, m_x11Key) && m_x11Key.keycode >= C_X_KEYCODE_OFFSET;
+        m_hasX11Key =
+            CSdlX11Connection::readKey(*event.syswm.msg, m_x11Key) && m_x11Key.keycode >= C_X_KEYCODE_OFFSET;
         return;
     }
     if (event.type == SDL_KEYDOWN || event.type == SDL_KEYUP)
