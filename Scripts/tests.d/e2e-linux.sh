@@ -295,8 +295,9 @@ once_switching() {
   for ((i = 0; i < 50; i++)); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
   kill "$app_pid" 2>/dev/null
   wait "$app_pid"
-  check "$name" "$expected 0" "$(cat "$out") $?"
+  status=$?
   app_pid=""
+  check "$name" "$expected 0" "$(cat "$out") $status"
 }
 once_switching "us,de: German chosen before the first press, US while y is held" "y + subtract" \
   "group 1" "down 52" "group 0" "down 20" "up 20" "up 52"

@@ -185,7 +185,7 @@ void CSdlEventPump::_route(SDL_Event& event)
     else
         _flushX11Key();
     if (event.type == SDL_KEYMAPCHANGED)
-        m_x11.forgetKeymap();
+        m_x11.readKeymap();
     _deliver(event);
 }
 

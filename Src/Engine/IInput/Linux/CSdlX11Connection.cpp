@@ -42,7 +42,7 @@ uint32_t groupInRange(XkbDescPtr keymap, KeyCode keycode, uint32_t group)
 
 CSdlX11Connection::~CSdlX11Connection()
 {
-    forgetKeymap();
+    _freeKeymap();
 }
 
 bool CSdlX11Connection::attach(uint32_t windowId)
@@ -51,12 +51,13 @@ bool CSdlX11Connection::attach(uint32_t windowId)
     if (!x11InfoOf(windowId, info))
         return false;
     m_display = info.info.x11.display;
+    readKeymap();
     return true;
 }
 
 void CSdlX11Connection::detach()
 {
-    forgetKeymap();
+    _freeKeymap();
     m_display = nullptr;
 }
 
@@ -72,10 +73,6 @@ bool CSdlX11Connection::hasInput() const
 
 uint32_t CSdlX11Connection::characterOf(uint32_t keycode, uint32_t group) const
 {
-    if (!m_display)
-        return 0;
-    if (!m_keymap)
-        m_keymap = XkbGetMap(static_cast<Display*>(m_display), XkbAllClientInfoMask, XkbUseCoreKbd);
     XkbDescPtr keymap = static_cast<XkbDescPtr>(m_keymap);
     if (!keymap || keycode < keymap->min_key_code || keycode > keymap->max_key_code)
         return 0;
@@ -86,7 +83,14 @@ uint32_t CSdlX11Connection::characterOf(uint32_t keycode, uint32_t group) const
     return xkb_keysym_to_utf32(static_cast<xkb_keysym_t>(symbol));
 }
 
-void CSdlX11Connection::forgetKeymap()
+void CSdlX11Connection::readKeymap()
+{
+    _freeKeymap();
+    if (m_display)
+        m_keymap = XkbGetMap(static_cast<Display*>(m_display), XkbAllClientInfoMask, XkbUseCoreKbd);
+}
+
+void CSdlX11Connection::_freeKeymap()
 {
     if (m_keymap)
         XkbFreeKeyboard(static_cast<XkbDescPtr>(m_keymap), 0, True);

@@ -40,10 +40,12 @@ public:
     bool hasInput() const;
 
     // The character (UTF-32) that an X key types at its first level in that
-    // group of the server's keymap; 0 for none. The keymap is read once, and
-    // again after forgetKeymap.
+    // group of the server's keymap as last read; 0 for none.
     uint32_t characterOf(uint32_t keycode, uint32_t group) const;
-    void forgetKeymap();
+    // Reads the server's keymap (at attach, and when it changed): a key
+    // pressed before a change and handled after it keeps the keymap it
+    // came under.
+    void readKeymap();
     // The XKB group in effect now.
     uint32_t currentGroup() const;
 
@@ -53,8 +55,10 @@ public:
     static bool isWindow(uint32_t windowId, unsigned long window);
 
 private:
+    void _freeKeymap();
+
     void* m_display = nullptr;
-    mutable void* m_keymap = nullptr;
+    void* m_keymap = nullptr;
 };
 
 } // namespace Engine
