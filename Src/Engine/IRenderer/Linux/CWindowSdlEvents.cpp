@@ -153,7 +153,8 @@ TKeyCode CWindowSdl::_codeOfKey(const SDL_KeyboardEvent& key)
     // An auto-repeat is not a new press.
     if (stillHeld || key.repeat)
         return C_KEY_NONE;
-    m_codeOfKey[physical] = CSdlEventPump::codeOf(key);
+    TKeyCode code = CSdlEventPump::codeOf(key);
+    m_codeOfKey[physical] = code >= 0 && code < C_KEY_COUNT ? code : C_KEY_NONE;
     return m_codeOfKey[physical];
 }
 
