@@ -38,8 +38,8 @@ trap 'echo "e2e-linux: interrupted"; failed=$((failed + 1)); exit 1' INT TERM
 start_watchdog e2e-linux "${TAVRIN_E2E_SECONDS:-300}"
 
 if ! (cd "$root" && { [ -f "$build/CMakeCache.txt" ] || cmake --preset native >/dev/null 2>&1; } &&
-  cmake --build --preset native --target keyscout sdl_window_probe keyscout_layout_probe >/dev/null 2>&1); then
-  fail build "keyscout, sdl_window_probe and keyscout_layout_probe could not be built"
+  cmake --build --preset native --target keyscout sdl_window_probe keyscout_layout_probe layout_sweep >/dev/null 2>&1); then
+  fail build "keyscout, sdl_window_probe, keyscout_layout_probe and layout_sweep could not be built"
   exit 1
 fi
 
@@ -277,6 +277,33 @@ status=$?
 app_pid=""
 check "--once closed without input: empty line and status 1" "1 1" "$(lines) $status"
 
+# --- Layout switches during a run -----------------------------------------------------
+# once_switching NAME EXPECTED STEP...: a --once run started under us,de with
+# US active, driven by steps ("setxkbmap ARG..." or a layout_sweep command:
+# keys by X key code, the XKB group as desktops switch it); it must end by
+# itself with the names. X key 52 types z on US, y on German; 20 is US -.
+presser="$build/Tests/layout_sweep"
+once_switching() {
+  local name=$1 expected=$2 step
+  shift 2
+  setxkbmap -layout us,de
+  start_program --once
+  wait_window "$window_title" 200 && xdotool windowfocus --sync "$(window_id "$window_title")" 2>/dev/null
+  sleep 0.2
+  # shellcheck disable=SC2086
+  for step in "$@"; do if [[ $step == setxkbmap* ]]; then $step; else "$presser" $step; fi; done
+  for ((i = 0; i < 50; i++)); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
+  kill "$app_pid" 2>/dev/null
+  wait "$app_pid"
+  status=$?
+  app_pid=""
+  check "$name" "$expected 0" "$(cat "$out") $status"
+}
+once_switching "us,de: German chosen before the first press, US while y is held" "y + subtract" \
+  "group 1" "down 52" "group 0" "down 20" "up 20" "up 52"
+once_switching "a keymap reload while z is held: the run ends at its release" "z" "down 52" "setxkbmap de" "up 52"
+setxkbmap us
+
 # --- The wheel off the detection window; the screen saver ------------------------------
 # The dialog in the screen's corner: the pointer that pressed its button stays
 # there, away from the detection window, while the wheel turns. The program
@@ -487,7 +514,6 @@ if command -v weston >/dev/null; then
 else
   fail "Wayland" "weston is not installed (Scripts/install-dependencies.sh installs it)"
 fi
-=======
 # --- Reports folder and files ---------------------------------------------------------
 # The log's folder as a user meets it: no folder fit for it (unprivileged user,
 # read-only or missing state folder), HOME unset, a link put in the log's

@@ -45,8 +45,8 @@ for tool in Xvfb weston xdotool xwininfo import convert; do
   command -v "$tool" >/dev/null || { fail setup "$tool is not installed"; exit 1; }
 done
 if ! (cd "$root" && { [ -f "$build/CMakeCache.txt" ] || cmake --preset native >/dev/null 2>&1; } &&
-  cmake --build --preset native --target keyscout >/dev/null 2>&1); then
-  fail build "keyscout could not be built"
+  cmake --build --preset native --target keyscout layout_sweep >/dev/null 2>&1); then
+  fail build "keyscout and layout_sweep could not be built"
   exit 1
 fi
 
@@ -136,6 +136,9 @@ wait_end() {
 
 # --- A compositor with a seat -------------------------------------------------
 socket="wayland-ks-$$"
+# Two layouts, US active: the X11 backend takes the X server's keymap and
+# follows its group and its reloads.
+setxkbmap -layout us,de
 start_weston x11 "$socket" || { fail weston "the X11 backend did not start: $(tail -n 3 "$work/weston-x11.log")"; exit 1; }
 compositor="$(xwininfo -root -tree | grep -F '"Weston Compositor' | awk '{print $1}' | head -n 1)"
 [ -n "$compositor" ] || { fail weston "no compositor window on the X server"; exit 1; }
@@ -258,6 +261,24 @@ if [ -n "$app_pid" ]; then
   wait_end "--once with a key" 0
   check "--once with a key: output" "x" "$(cat "$out")"
 fi
+
+# once_switching NAME EXPECTED STEP...: a --once run under us,de with US
+# active, driven by steps ("setxkbmap ARG..." or a layout_sweep command: keys
+# by X key code, the XKB group); it must end by itself with the names. X key
+# 52 types z on US, y on German; 20 is US -.
+once_switching() {
+  local name=$1 expected=$2 step
+  shift 2
+  setxkbmap -layout us,de
+  start_program --once
+  window_shown || { fail "$name" "no detection window"; stop_program; return; }
+  # shellcheck disable=SC2086
+  for step in "$@"; do if [[ $step == setxkbmap* ]]; then $step; else "$build/Tests/layout_sweep" $step; fi; done
+  wait_end "$name" 0 && check "$name" "$expected" "$(cat "$out")"
+}
+once_switching "us,de: German chosen before the first press, US while y is held" "y + subtract" \
+  "group 1" "down 52" "group 0" "down 20" "up 20" "up 52"
+once_switching "a keymap reload while z is held: the run ends at its release" "z" "down 52" "setxkbmap de" "up 52"
 
 # --- A compositor without a seat ----------------------------------------------
 headless="wayland-ks-$$-headless"

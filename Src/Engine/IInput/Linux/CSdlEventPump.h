@@ -2,7 +2,10 @@
 
 #include "Engine/IInput/Linux/CSdlEventSink.h"
 #include "Engine/IInput/Linux/CSdlX11Connection.h"
+#include "Engine/IInput/TKeyCode.h"
 #include "Engine/IKernel/Types/CArray.h"
+
+#include <SDL_events.h>
 
 #include <cstdint>
 
@@ -15,10 +18,18 @@ namespace Engine {
 // (by SDL window id) and every mouse the motion and wheel, so no consumer
 // takes another's events. Joystick and controller events are dropped: those
 // devices read their state directly.
+// Key events leave it naming the physical key in keysym.scancode, and with
+// the engine's code for it, under the layout active when it came, in
+// keysym.unused (see codeOf).
 class CSdlEventPump
 {
 public:
     static CSdlEventPump& get();
+
+    // The key code of a key event from the pump (SDL 2 leaves the field unused).
+    static TKeyCode codeOf(const SDL_KeyboardEvent& key) { return static_cast<TKeyCode>(key.keysym.unused); }
+    // The X server under the windows, while one is on X11.
+    const CSdlX11Connection& getX11() const { return m_x11; }
 
     // Events of the SDL window with this id go to sink (one sink per window).
     void addWindow(uint32_t windowId, CSdlEventSink* sink);
@@ -45,7 +56,16 @@ private:
     CSdlEventPump() = default;
     void _readPlatform();
     void _routeQueued();
+    // NOTE: SDL's Wayland driver changes its keymap to the compositor's group
+    // while it reads, before the keys of the same read are routed: their
+    // codes are taken as SDL queues them (an event watch).
+    static int _onQueued(void* pump, SDL_Event* event);
     void _route(SDL_Event& event);
+    void _deliver(SDL_Event& event);
+    void _placeKey(SDL_KeyboardEvent& key);
+    void _applyX11Key(SDL_KeyboardEvent& key);
+    void _flushX11Key();
+    uint32_t _windowOfX11(unsigned long window) const;
     CSdlEventSink* _findWindow(uint32_t windowId) const;
 
     struct _SWindowSink
@@ -56,6 +76,12 @@ private:
     CArray<_SWindowSink> m_windows;
     CArray<CSdlEventSink*> m_mice;
     CSdlX11Connection m_x11;
+    // The X key event SDL's key event, if any, follows at once.
+    SSdlX11Key m_x11Key = {};
+    bool m_hasX11Key = false;
+    // Presses SDL reported without their X event (an input method took it),
+    // by SDL's scancode: their releases keep that name.
+    bool m_pressedAlone[SDL_NUM_SCANCODES] = {};
     uint64_t m_lastRead = 0;
     uint64_t m_platformReads = 0;
     bool m_passRead = false;

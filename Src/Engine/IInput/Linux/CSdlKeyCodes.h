@@ -1,8 +1,11 @@
 #pragma once
 
+#include "Engine/IInput/Linux/CSdlKeyboardLayout.h"
 #include "Engine/IInput/TKeyCode.h"
 
 #include <SDL_scancode.h>
+
+#include <cstdint>
 
 namespace Tavrin {
 namespace Engine {
@@ -13,12 +16,16 @@ namespace Engine {
 class CSdlKeyCodes
 {
 public:
-    // The main block's character keys follow the active layout
-    // (CSdlKeyboardLayout); every other key goes by position. C_KEY_NONE for
-    // a key Windows has no code for.
-    static TKeyCode convert(SDL_Scancode scancode);
+    // The main block's character keys follow the layout of that group
+    // (CSdlKeyboardLayout::active); every other key goes by position.
+    // C_KEY_NONE for a key Windows has no code for.
+    static TKeyCode convert(SDL_Scancode scancode, uint32_t group = CSdlKeyboardLayout::C_SDL_GROUP);
     // The code of the key at this position on a US keyboard.
     static TKeyCode byPosition(SDL_Scancode scancode);
+    // The physical key of a Linux input code (an X key code less 8), and
+    // back; SDL_SCANCODE_UNKNOWN and 0 for keys without a name.
+    static SDL_Scancode fromEvdev(uint32_t evdev);
+    static uint32_t evdevOf(SDL_Scancode scancode);
 };
 
 } // namespace Engine

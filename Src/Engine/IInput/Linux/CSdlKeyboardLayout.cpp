@@ -2,8 +2,7 @@
 
 #include "Engine/IInput/Linux/CSdlKeyCodes.h"
 #include "Engine/IInput/Linux/CWindowsKeyboardTable.h"
-
-#include <SDL_keyboard.h>
+#include "Engine/IInput/Linux/SdlLayoutCharacters.h"
 
 namespace Tavrin {
 namespace Engine {
@@ -88,15 +87,13 @@ CSdlKeyboardLayout::CSdlKeyboardLayout(const SDL_Keycode* characters) : m_table(
         _applyRule();
 }
 
-const CSdlKeyboardLayout& CSdlKeyboardLayout::active()
+const CSdlKeyboardLayout& CSdlKeyboardLayout::active(uint32_t group)
 {
-    // SDL's keymap is compared at every key (48 table reads) rather than
-    // rebuilt on SDL_KEYMAPCHANGED: that event names no window, so no
-    // window's queue receives it.
+    // The characters are compared at every press rather than the layout
+    // rebuilt on a change: a group switch changes no keymap.
     static CSdlKeyboardLayout s_layout;
     SDL_Keycode characters[C_KEY_COUNT];
-    for (uint32_t i = 0; i < C_KEY_COUNT; ++i)
-        characters[i] = SDL_GetKeyFromScancode(C_SCANCODES[i]);
+    readLayoutCharacters(group, characters);
     if (!s_layout.isFor(characters))
         s_layout = CSdlKeyboardLayout(characters);
     return s_layout;

@@ -30,8 +30,13 @@ public:
     // C_SCANCODES order.
     explicit CSdlKeyboardLayout(const SDL_Keycode* characters);
 
-    // The layout SDL has now; rebuilt whenever SDL's keymap changed.
-    static const CSdlKeyboardLayout& active();
+    // A group that stands for the one SDL's own keymap follows (Wayland:
+    // the compositor's; X11: the group active when SDL read the keymap).
+    static const uint32_t C_SDL_GROUP = 0xFFFFFFFF;
+
+    // The layout of that group (an XKB group) of the keymap in use now;
+    // rebuilt whenever its characters changed.
+    static const CSdlKeyboardLayout& active(uint32_t group = C_SDL_GROUP);
 
     // C_KEY_NONE for a key that is not one of the character keys.
     TKeyCode codeOf(SDL_Scancode scancode) const;

@@ -20,6 +20,7 @@ const char* const C_SOURCE = "Engine/IRenderer/Linux/CWindowSdl";
 CWindowSdl::CWindowSdl(const CString& title, void* parentHandle, uint32_t width, uint32_t height, uint32_t flags)
     : CWindow(title, parentHandle, width, height, flags), m_created(false), m_windowId(0), m_nextPending(0)
 {
+    std::fill(m_codeOfKey, m_codeOfKey + SDL_NUM_SCANCODES, C_KEY_NONE);
 }
 
 CWindowSdl::~CWindowSdl()

@@ -53,6 +53,9 @@ private:
     void _destroyNative();
     void _onWindowEvent(const SDL_WindowEvent& event);
     void _onKey(const SDL_KeyboardEvent& key);
+    // The code a press or release of a physical key gives; C_KEY_NONE for
+    // none, a repeat or a stale release.
+    TKeyCode _codeOfKey(const SDL_KeyboardEvent& key);
     void _onText(const SDL_TextInputEvent& text);
     void _onButton(const SDL_MouseButtonEvent& button);
     bool _isAltReturn(const SDL_KeyboardEvent& key) const;
@@ -67,6 +70,8 @@ private:
     bool m_created;
     uint32_t m_windowId;
     CArray<SDL_Event> m_pending;
+    // The code each physical key's press gave (C_KEY_NONE: not pressed here).
+    TKeyCode m_codeOfKey[SDL_NUM_SCANCODES];
     uint64_t m_nextPending;
 };
 

@@ -1,6 +1,6 @@
 #include "Engine/IRenderer/Linux/CWindowSdl.h"
 
-#include "Engine/IInput/Linux/CSdlKeyCodes.h"
+#include "Engine/IInput/Linux/CSdlEventPump.h"
 #include "Engine/IKernel/Types/CUnicode.h"
 
 #include <cstdlib>
@@ -136,14 +136,36 @@ void CWindowSdl::_onWindowEvent(const SDL_WindowEvent& event)
     }
 }
 
+TKeyCode CWindowSdl::_codeOfKey(const SDL_KeyboardEvent& key)
+{
+    SDL_Scancode physical = key.keysym.scancode;
+    if (static_cast<uint32_t>(physical) >= SDL_NUM_SCANCODES)
+        return C_KEY_NONE;
+    TKeyCode held = m_codeOfKey[physical];
+    bool stillHeld = held != C_KEY_NONE && m_keyDown[held];
+    if (key.type == SDL_KEYUP)
+    {
+        // A release ends what its press started, whatever the layout became
+        // since; one whose press the focus loss already let go is stale.
+        m_codeOfKey[physical] = C_KEY_NONE;
+        return stillHeld ? held : C_KEY_NONE;
+    }
+    // An auto-repeat is not a new press.
+    if (stillHeld || key.repeat)
+        return C_KEY_NONE;
+    TKeyCode code = CSdlEventPump::codeOf(key);
+    m_codeOfKey[physical] = code >= 0 && code < C_KEY_COUNT ? code : C_KEY_NONE;
+    return m_codeOfKey[physical];
+}
+
 void CWindowSdl::_onKey(const SDL_KeyboardEvent& key)
 {
     bool down = key.type == SDL_KEYDOWN;
-    TKeyCode code = CSdlKeyCodes::convert(key.keysym.scancode);
+    TKeyCode code = _codeOfKey(key);
     bool altReturn = down && _isAltReturn(key);
-    // An auto-repeat is not a new press, and a release of a key not held
-    // (pressed before the window had the focus) is stale.
-    if (code != C_KEY_NONE && !key.repeat && m_keyDown[code] != down)
+    // Two keys may give one code (one pressed before a layout switch, one
+    // after): the code is down while either is.
+    if (code != C_KEY_NONE && m_keyDown[code] != down)
     {
         if (altReturn)
             _toggleFullscreen();

@@ -7,8 +7,10 @@
 #include "Support/Linux/SdlTestSupport.h"
 #include "Engine/IRenderer/RendererTestSupport.h"
 
+#include <SDL_syswm.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <map>
 
 using namespace Tavrin::Engine;
@@ -37,6 +39,19 @@ std::map<uint32_t, int> surfaceColours(CWindow* window)
             ++counts[static_cast<uint32_t>(red << 16 | green << 8 | blue)];
         }
     return counts;
+}
+
+// The X event SDL's X11 driver queues as a platform event before its own.
+void pushXKey(bool press, unsigned keycode)
+{
+    SDL_SysWMmsg message;
+    memset(&message, 0, sizeof(message));
+    message.subsystem = SDL_SYSWM_X11;
+    message.msg.x11.event.xkey.type = press ? KeyPress : KeyRelease;
+    message.msg.x11.event.xkey.keycode = keycode;
+    SDL_Event event = sdlEvent(SDL_SYSWMEVENT);
+    event.syswm.msg = &message;
+    SDL_PushEvent(&event);
 }
 
 } // namespace
@@ -180,6 +195,34 @@ TEST(CWindowSdlTest, CloseTakesEffectAtTheNextPumpAndReleasesHeldKeys)
     // A closed window stays closed.
     window->show();
     EXPECT_TRUE(window->isClosed());
+}
+
+// SDL's X11 driver guesses scancodes from symbols (on in(tel-sarala) the
+// digit row and the keypad are all KP_*): the X event names the key.
+TEST(CWindowSdlTest, KeysAreNamedByTheXKeyBeforeSdlsGuess)
+{
+    CSdlVideoDriver driver("dummy");
+    TTrace trace;
+    CWindowManager manager;
+    CManagedPtr<CWindow> window = manager.createWindow("Keys", 320, 100, 68);
+    window->show();
+    window->addListener(CManagedPtr<CTraceListener>::adopt(new CTraceListener(trace, "")).get());
+    const uint32_t id = windowId(window.get());
+    pushXKey(true, 10);
+    pushKey(id, true, SDL_SCANCODE_KP_1, SDLK_KP_1);
+    // The keypad's 1 while the digit is held: to SDL, a repeat.
+    pushXKey(true, 87);
+    pushKey(id, true, SDL_SCANCODE_KP_1, SDLK_KP_1, true);
+    pushXKey(false, 10);
+    pushKey(id, false, SDL_SCANCODE_KP_1, SDLK_KP_1);
+    // An input method took a dead key's press: its release keeps SDL's name.
+    pushKey(id, true, SDL_SCANCODE_EQUALS, SDLK_EQUALS);
+    pushXKey(false, 49);
+    pushKey(id, false, SDL_SCANCODE_EQUALS, SDLK_EQUALS);
+    window->processMessages();
+    EXPECT_EQ(trace,
+              (TTrace{"keydown 101:49:", "keydown 101:97:", "keyup 101:49:", "keydown 101:187:", "keyup 101:187:"}));
+    window->removeAllListeners();
 }
 
 // Compositors show a window only once it has presented a frame: the client
