@@ -229,6 +229,20 @@ fi
 xdotool windowfocus --sync "$(window_id "$dialog_title")" 2>/dev/null
 xdotool key ctrl+c
 check "ctrl+c copies the result" "$text" "$(timeout 5 xclip -o -selection clipboard 2>&1)"
+check "the joystick lists are named by their labels" "Joystick #0:,Joystick #1:" \
+  "$(layout | awk '$1 == "combo" { sub(/^[^ ]+ [^ ]+ [^ ]+ [^ ]+ [^ ]+ ?/, ""); print }' | sort | paste -sd, -)"
+# The idle dialog keeps reading what the X server sends it: SDL's connection
+# hears of every pointer motion on the desktop. The most bytes left unread in
+# any of the program's sockets, once 2000 motions are sent, until it falls.
+unread_bytes() { ss -xpn 2>/dev/null | awk -v pid="pid=$app_pid," 'index($0, pid) && $3 > most { most = $3 } END { print most + 0 }'; }
+# (Relative: xdotool warps the pointer to an absolute place, and a warp is
+# no device motion.)
+motions="$(for ((i = 0; i < 1000; i++)); do printf 'mousemove_relative -- 1 1 mousemove_relative -- -1 -1 '; done)"
+# shellcheck disable=SC2086
+xdotool $motions
+for ((i = 0; i < 100; i++)); do [ "$(unread_bytes)" -lt 4096 ] && break; sleep 0.1; done
+check "idle dialog after 2000 pointer motions: under 4096 bytes left unread" "yes" \
+  "$([ "$(unread_bytes)" -lt 4096 ] && echo yes || echo "no, $(unread_bytes)")"
 import -window root "$build/keyscout-linux-dialog.png" 2>/dev/null &&
   echo "note - screenshot: build/native/keyscout-linux-dialog.png"
 
@@ -315,6 +329,32 @@ else
   fail "the screen saver is never inhibited" "no private session bus (dbus-daemon)"
 fi
 [ -n "$bus_pid" ] && kill "$bus_pid" 2>/dev/null
+
+# Another client holds the pointer (a game, a drag, a screen locker): a run
+# neither waits for it nor gives up on it for good.
+"$closer" grab >"$work/grab.txt" 2>&1 &
+grab_pid=$!
+for ((i = 0; i < 50; i++)); do grep -q grabbed "$work/grab.txt" && break; sleep 0.1; done
+start_program
+if grep -q grabbed "$work/grab.txt" && wait_window "$dialog_title" 200; then
+  xdotool windowmove "$(window_id "$dialog_title")" 0 0
+  # The pointer is not ours: Return presses the dialog's default button.
+  before="$(lines)"
+  xdotool windowfocus --sync "$(window_id "$dialog_title")" 2>/dev/null
+  xdotool key Return
+  wait_window "$window_title" && xdotool windowfocus --sync "$(window_id "$window_title")" 2>/dev/null
+  sleep 0.2
+  hold_keys xdotool x
+  check "pointer held by another client: the key, and the log says the pointer waits" "x 1" \
+    "$(result "$before") $(grep -c "The pointer is held by another program" "$log_file")"
+  kill "$grab_pid"; wait "$grab_pid" 2>/dev/null
+  detect_case "pointer free again: the next run holds it (the wheel off the window)" "mousewheel + mousewheelup" \
+    wheel_notch up
+  end_program "Esc after the held pointer" press_escape
+else
+  fail "pointer held by another client" "no grab ($(cat "$work/grab.txt")) or no dialog"
+fi
+kill "$grab_pid" 2>/dev/null; wait "$grab_pid" 2>/dev/null
 
 # === A desktop program: streams, statuses, failures, layout, identity ====
 # run_once KEY COMMAND...: runs a --once command line (a function) in the
@@ -418,6 +458,7 @@ wait "$clipboard_owner" 2>/dev/null
 layout_problems() {
   layout | awk '
     $1 == "window" { W = $4; H = $5; next }
+    $1 == "scrollbar" { next }
     { n++; x[n] = $2; y[n] = $3; w[n] = $4; h[n] = $5; k[n] = $1 " " $6 }
     END {
       for (i = 1; i <= n; i++) {
@@ -466,12 +507,41 @@ check "display lost: status, one line on standard error" "3 keyscout: the connec
   "$status $(stderr_text)"
 check "display lost: said in the log" "1" "$(grep -c "Error: the connection to the display $lost_display was lost" "$log_file")"
 
+# A small screen at a large text scale: the dialog stays on the screen, and
+# every control is inside it or behind a scroll bar that reaches it.
+display_file="$(mktemp)"
+Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp -noreset 3>"$display_file" >/dev/null 2>&1 &
+small_xvfb=$!
+for ((i = 0; i < 100; i++)); do [ -s "$display_file" ] && break; sleep 0.1; done
+small_display=":$(head -n 1 "$display_file")"
+rm -f "$display_file"
+DISPLAY="$small_display" GDK_DPI_SCALE=2 start_program
+if DISPLAY="$small_display" wait_window "$dialog_title" 200 && [ -n "$(layout)" ]; then
+  check "GDK_DPI_SCALE=2 on 640x480: the dialog inside the screen" "yes" \
+    "$(DISPLAY="$small_display" xwininfo -id "$(DISPLAY="$small_display" window_id "$dialog_title")" | awk '
+      /Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF } /Width:/ { w = $NF } /Height:/ { h = $NF }
+      END { print (x >= 0 && y >= 0 && x + w <= 640 && y + h <= 480) ? "yes" : "no, " w "x" h "+" x "+" y }')"
+  check "GDK_DPI_SCALE=2 on 640x480: every control inside or behind a scroll bar" "" "$(layout | awk '
+    $1 == "window" { W = $4; H = $5; next }
+    $1 == "scrollbar" { bar[$6] = 1; next }
+    { if ($2 + $4 > W) right[$1] = 1; if ($3 + $5 > H) below[$1] = 1 }
+    END {
+      for (k in right) if (!bar["h"]) print k " past the right edge"
+      for (k in below) if (!bar["v"]) print k " below the bottom"
+    }')"
+else
+  fail "GDK_DPI_SCALE=2 on 640x480" "not shown or no layout"
+fi
+kill "$app_pid" "$small_xvfb" 2>/dev/null
+wait "$app_pid" "$small_xvfb" 2>/dev/null
+app_pid=""
+
 # Under Wayland (weston on this X server, with a private runtime folder): the
 # same dialog, scaled, laid out the same way.
 if command -v weston >/dev/null; then
   wayland_runtime="$(mktemp -d)"
   chmod 700 "$wayland_runtime"
-  XDG_RUNTIME_DIR="$wayland_runtime" weston --backend=x11-backend.so --socket=keyscout-e2e --width=1024 --height=768 \
+  XDG_RUNTIME_DIR="$wayland_runtime" weston --backend=x11-backend.so --socket=keyscout-e2e --width=1280 --height=1000 \
     >/dev/null 2>&1 &
   weston_pid=$!
   for ((i = 0; i < 100; i++)); do [ -S "$wayland_runtime/keyscout-e2e" ] && break; sleep 0.1; done
@@ -514,6 +584,8 @@ said_no_log() { grep -F "no log could be written" "$work/stderr.txt"; }
 reports="$(mktemp -d)"
 chmod 755 "$reports"
 mkdir -m 755 "$reports/read-only"
+mkdir -m 555 "$reports/own-read-only"
+chown 65534:65534 "$reports/own-read-only"
 touch "$reports/file"
 nobody_home="$(getent passwd nobody | cut -d: -f6)"
 rm -rf /tmp/.local/state/keyscout
@@ -526,7 +598,8 @@ while IFS='|' read -r name environment reason; do
 done <<CASES
 XDG_STATE_HOME read-only|XDG_STATE_HOME=$reports/read-only HOME=$reports/read-only|'$reports/read-only/keyscout': Permission denied
 XDG_STATE_HOME a regular file|XDG_STATE_HOME=$reports/file HOME=$reports/read-only|'$reports/file/keyscout': Not a directory
-HOME read-only|-u XDG_STATE_HOME HOME=$reports/read-only|'$reports/read-only/.local': Permission denied
+HOME read-only|-u XDG_STATE_HOME HOME=$reports/own-read-only|'$reports/own-read-only/.local': Permission denied
+HOME another user's (sudo -E): the password database's home|-u XDG_STATE_HOME HOME=$reports/read-only|'$nobody_home': Permission denied
 HOME unset: the password database's home|-u XDG_STATE_HOME -u HOME|'$nobody_home': Permission denied
 CASES
 [ -e /tmp/.local/state/keyscout ] && fail "HOME unset: never a shared folder" "/tmp/.local/state/keyscout made" ||
