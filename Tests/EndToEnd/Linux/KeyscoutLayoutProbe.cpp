@@ -43,18 +43,13 @@ void describe(GtkWidget* widget, GtkWidget* window, std::string& out)
         line(widget, window, "button", gtk_button_get_label(GTK_BUTTON(widget)), out);
     else if (GTK_IS_LABEL(widget))
         line(widget, window, "label", gtk_label_get_text(GTK_LABEL(widget)), out);
-    else if (GTK_IS_SCROLLED_WINDOW(widget))
-    {
-        GtkScrolledWindow* scrolled = GTK_SCROLLED_WINDOW(widget);
-        for (GtkWidget* bar : {gtk_scrolled_window_get_hscrollbar(scrolled), gtk_scrolled_window_get_vscrollbar(scrolled)})
-            if (gtk_widget_get_mapped(bar))
-                line(bar, window, "scrollbar", bar == gtk_scrolled_window_get_hscrollbar(scrolled) ? "h" : "v", out);
-        describe(gtk_bin_get_child(GTK_BIN(widget)), window, out);
-    }
+    else if (GTK_IS_SCROLLBAR(widget) && gtk_widget_get_child_visible(widget))
+        line(widget, window, "scrollbar", gtk_orientable_get_orientation(GTK_ORIENTABLE(widget)) ? "v" : "h", out);
     else if (GTK_IS_CONTAINER(widget))
     {
+        // With the internal children: a scrolled window's scroll bars.
         std::pair<GtkWidget*, std::string*> context(window, &out);
-        gtk_container_foreach(GTK_CONTAINER(widget), describeChild, &context);
+        gtk_container_forall(GTK_CONTAINER(widget), describeChild, &context);
     }
 }
 
