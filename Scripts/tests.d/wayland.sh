@@ -259,6 +259,15 @@ if [ -n "$app_pid" ]; then
   check "--once with a key: output" "x" "$(cat "$out")"
 fi
 
+# --- A compositor that accepts and never answers: left out, as without a seat ---
+python3 -c 'import socket, sys, time; s = socket.socket(socket.AF_UNIX); s.bind(sys.argv[1]); s.listen(); time.sleep(120)' \
+  "$XDG_RUNTIME_DIR/mute" &
+mute_pid=$!
+for ((i = 0; i < 50; i++)); do [ -S "$XDG_RUNTIME_DIR/mute" ] && break; sleep 0.1; done
+message="$(env -u DISPLAY WAYLAND_DISPLAY=mute timeout 20 "$exe" 2>&1 >/dev/null)"
+check "mute compositor: status within 20 s, and message" "2 $no_display" "$? $message"
+kill "$mute_pid"; wait "$mute_pid" 2>/dev/null
+
 # --- A compositor without a seat ----------------------------------------------
 headless="wayland-ks-$$-headless"
 if start_weston headless "$headless"; then

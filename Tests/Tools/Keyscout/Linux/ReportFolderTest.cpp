@@ -18,15 +18,12 @@ std::string passwordHome()
     return entry ? entry->pw_dir : "";
 }
 
-// A folder of another user's: one handed to nobody when running as root,
-// else the system's own.
+// Another user's folder: one handed to nobody when running as root, else the system's.
 std::string foreignFolder(const TavrinTests::CTempFolder& scratch)
 {
-    if (geteuid() != 0)
-        return "/usr";
-    std::string folder = scratch.file("foreign");
-    std::filesystem::create_directory(folder);
-    EXPECT_EQ(chown(folder.c_str(), 65534, 65534), 0);
+    std::string folder = geteuid() == 0 ? scratch.file("foreign") : "/usr";
+    if (geteuid() == 0 && (!std::filesystem::create_directory(folder) || chown(folder.c_str(), 65534, 65534) != 0))
+        ADD_FAILURE() << folder;
     return folder;
 }
 
