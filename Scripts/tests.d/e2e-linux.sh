@@ -541,7 +541,6 @@ if command -v weston >/dev/null; then
 else
   fail "Wayland" "weston is not installed (Scripts/install-dependencies.sh installs it)"
 fi
-=======
 # --- Reports folder and files ---------------------------------------------------------
 # The log's folder as a user meets it: no folder fit for it (unprivileged user,
 # read-only or missing state folder), HOME unset, a link put in the log's
