@@ -15,7 +15,7 @@ namespace {
 
 // A compositor answers at once; one that accepted and then says nothing (hung,
 // stopped in a debugger, not a compositor at all) must not hold the start.
-const int C_ANSWER_MILLISECONDS = 300;
+const int C_ANSWER_MILLISECONDS = 500;
 
 void onGlobal(void* data, wl_registry*, uint32_t, const char* interface, uint32_t)
 {
