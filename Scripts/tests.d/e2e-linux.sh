@@ -229,6 +229,14 @@ fi
 xdotool windowfocus --sync "$(window_id "$dialog_title")" 2>/dev/null
 xdotool key ctrl+c
 check "ctrl+c copies the result" "$text" "$(timeout 5 xclip -o -selection clipboard 2>&1)"
+check "the joystick lists are named by their labels" "Joystick #0:,Joystick #1:" \
+  "$(layout | awk '$1 == "combo" { sub(/^[^ ]+ [^ ]+ [^ ]+ [^ ]+ [^ ]+ ?/, ""); print }' | sort | paste -sd, -)"
+# The idle dialog reads SDL's connection, which hears of every device motion
+# (not xdotool's absolute warps): the most bytes its sockets hold unread.
+unread() { ss -xpn | awk -v pid="pid=$app_pid," 'index($0, pid) && $3 > n { n = $3 } END { print n + 0 }'; }
+xdotool $(for ((i = 0; i < 1000; i++)); do echo mousemove_relative -- 1 1 mousemove_relative -- -1 -1; done)
+for ((i = 0; i < 100; i++)); do [ "$(unread)" -lt 4096 ] && break; sleep 0.1; done
+check "idle dialog after 2000 pointer motions: under 4096 bytes unread" "yes" "$([ "$(unread)" -lt 4096 ] && echo yes || { unread; ss -xpn | grep "pid=$app_pid,"; })"
 import -window root "$build/keyscout-linux-dialog.png" 2>/dev/null &&
   echo "note - screenshot: build/native/keyscout-linux-dialog.png"
 
@@ -343,6 +351,27 @@ else
 fi
 [ -n "$bus_pid" ] && kill "$bus_pid" 2>/dev/null
 
+# Another client holds the pointer (a game, a drag): a run neither waits for
+# it nor gives up on it for good. Return starts the run: clicks are the holder's.
+"$closer" grab >"$work/grab.txt" 2>&1 &
+grab_pid=$!
+start_program
+if wait_window "$dialog_title" 200 && grep -q grabbed "$work/grab.txt"; then
+  xdotool windowmove "$(window_id "$dialog_title")" 0 0
+  before="$(lines)"
+  xdotool windowfocus --sync "$(window_id "$dialog_title")" key Return
+  wait_window "$window_title" && xdotool windowfocus --sync "$(window_id "$window_title")" && sleep 0.2
+  hold_keys xdotool x
+  check "pointer held by another client: the key; the log says the pointer waits" "x 1" \
+    "$(result "$before") $(grep -c "The pointer is held by another program" "$log_file")"
+  kill "$grab_pid"
+  detect_case "pointer free again: the next run holds it (the wheel off the window)" "mousewheel + mousewheelup" wheel_notch up
+  end_program "Esc after the held pointer" press_escape
+else
+  fail "pointer held by another client" "no grab ($(cat "$work/grab.txt")) or no dialog"
+fi
+kill "$grab_pid" 2>/dev/null; wait "$grab_pid" 2>/dev/null
+
 # === A desktop program: streams, statuses, failures, layout, identity ====
 # run_once KEY COMMAND...: runs a --once command line (a function) in the
 # background, presses KEY in its window, or closes the window when KEY is
@@ -445,6 +474,7 @@ wait "$clipboard_owner" 2>/dev/null
 layout_problems() {
   layout | awk '
     $1 == "window" { W = $4; H = $5; next }
+    $1 == "scrollbar" { next }
     { n++; x[n] = $2; y[n] = $3; w[n] = $4; h[n] = $5; k[n] = $1 " " $6 }
     END {
       for (i = 1; i <= n; i++) {
@@ -493,12 +523,36 @@ check "display lost: status, one line on standard error" "3 keyscout: the connec
   "$status $(stderr_text)"
 check "display lost: said in the log" "1" "$(grep -c "Error: the connection to the display $lost_display was lost" "$log_file")"
 
+# A small screen at a large text scale: the dialog stays on it; what does not
+# fit is behind a scroll bar.
+Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp -noreset 3>"$work/small" >/dev/null 2>&1 &
+small_xvfb=$!
+for ((i = 0; i < 100; i++)); do [ -s "$work/small" ] && break; sleep 0.1; done
+main_display=$DISPLAY DISPLAY=":$(head -n 1 "$work/small")"
+GDK_DPI_SCALE=2 start_program
+# (xwininfo without a window id waits for a click.)
+cut_off() {
+  { id="$(window_id "$dialog_title")" && [ -n "$id" ] && xwininfo -id "$id"; layout; } | awk '
+    /Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF } $1 == "window" { w = $4; h = $5 }
+    $1 == "scrollbar" && $4 > 1 { bar[$6] = 1 } $1 ~ /^(label|combo|button|check)$/ { r[NR] = $2 + $4; b[NR] = $3 + $5; k[NR] = $1 }
+    END {
+      for (i in k) if (r[i] > w && !bar["h"] || b[i] > h && !bar["v"]) print k[i] " cut off"
+      if (!w || x < 0 || y < 0 || x + w > 640 || y + h > 480) print "dialog " w "x" h "+" x "+" y
+    }'
+}
+wait_window "$dialog_title" 200
+for ((i = 0; i < 50; i++)); do [ -z "$(cut_off)" ] && break; sleep 0.1; done
+check "GDK_DPI_SCALE=2 on 640x480: inside the screen, a scroll bar for what is not" "" "$(cut_off)"
+kill "$app_pid" "$small_xvfb" 2>/dev/null
+wait "$app_pid" "$small_xvfb" 2>/dev/null
+app_pid="" DISPLAY=$main_display
+
 # Under Wayland (weston on this X server, with a private runtime folder): the
 # same dialog, scaled, laid out the same way.
 if command -v weston >/dev/null; then
   wayland_runtime="$(mktemp -d)"
   chmod 700 "$wayland_runtime"
-  XDG_RUNTIME_DIR="$wayland_runtime" weston --backend=x11-backend.so --socket=keyscout-e2e --width=1024 --height=768 \
+  XDG_RUNTIME_DIR="$wayland_runtime" weston --backend=x11-backend.so --socket=keyscout-e2e --width=1280 --height=1000 \
     >/dev/null 2>&1 &
   weston_pid=$!
   for ((i = 0; i < 100; i++)); do [ -S "$wayland_runtime/keyscout-e2e" ] && break; sleep 0.1; done
@@ -540,6 +594,8 @@ said_no_log() { grep -F "no log could be written" "$work/stderr.txt"; }
 reports="$(mktemp -d)"
 chmod 755 "$reports"
 mkdir -m 755 "$reports/read-only"
+mkdir -m 555 "$reports/own-read-only"
+chown 65534:65534 "$reports/own-read-only"
 touch "$reports/file"
 nobody_home="$(getent passwd nobody | cut -d: -f6)"
 rm -rf /tmp/.local/state/keyscout
@@ -552,7 +608,8 @@ while IFS='|' read -r name environment reason; do
 done <<CASES
 XDG_STATE_HOME read-only|XDG_STATE_HOME=$reports/read-only HOME=$reports/read-only|'$reports/read-only/keyscout': Permission denied
 XDG_STATE_HOME a regular file|XDG_STATE_HOME=$reports/file HOME=$reports/read-only|'$reports/file/keyscout': Not a directory
-HOME read-only|-u XDG_STATE_HOME HOME=$reports/read-only|'$reports/read-only/.local': Permission denied
+HOME read-only|-u XDG_STATE_HOME HOME=$reports/own-read-only|'$reports/own-read-only/.local': Permission denied
+HOME another user's (sudo -E): the password database's home|-u XDG_STATE_HOME HOME=$reports/read-only|'$nobody_home': Permission denied
 HOME unset: the password database's home|-u XDG_STATE_HOME -u HOME|'$nobody_home': Permission denied
 CASES
 [ -e /tmp/.local/state/keyscout ] && fail "HOME unset: never a shared folder" "/tmp/.local/state/keyscout made" ||

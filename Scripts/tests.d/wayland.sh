@@ -280,6 +280,15 @@ once_switching "us,de: German chosen before the first press, US while y is held"
   "group 1" "down 52" "group 0" "down 20" "up 20" "up 52"
 once_switching "a keymap reload while z is held: the run ends at its release" "z" "down 52" "setxkbmap de" "up 52"
 
+# --- A compositor that accepts and never answers: left out, as without a seat ---
+python3 -c 'import socket, sys, time; s = socket.socket(socket.AF_UNIX); s.bind(sys.argv[1]); s.listen(); time.sleep(120)' \
+  "$XDG_RUNTIME_DIR/mute" &
+mute_pid=$!
+for ((i = 0; i < 50; i++)); do [ -S "$XDG_RUNTIME_DIR/mute" ] && break; sleep 0.1; done
+message="$(env -u DISPLAY WAYLAND_DISPLAY=mute timeout 20 "$exe" 2>&1 >/dev/null)"
+check "mute compositor: status within 20 s, and message" "2 $no_display" "$? $message"
+kill "$mute_pid"; wait "$mute_pid" 2>/dev/null
+
 # --- A compositor without a seat ----------------------------------------------
 headless="wayland-ks-$$-headless"
 if start_weston headless "$headless"; then

@@ -1,8 +1,9 @@
 // A GTK module for the end-to-end run (GTK_MODULES=/path/to/it): while the
 // program runs, writes the rectangles of the dialog's controls, in the
 // dialog's own coordinates, to the file named by KEYSCOUT_LAYOUT_FILE, one
-// line per control: "kind x y width height text". Kinds: label, combo,
-// button, check; the window itself comes first as "window".
+// line per control: "kind x y width height text". Kinds: label, combo (its
+// text is its accessible name), button, check, and scrollbar (text h or v)
+// for a scroll bar shown; the window itself comes first as "window".
 #include <gtk/gtk.h>
 
 #include <cstdio>
@@ -35,17 +36,20 @@ void describe(GtkWidget* widget, GtkWidget* window, std::string& out)
     if (!gtk_widget_get_visible(widget))
         return;
     if (GTK_IS_COMBO_BOX(widget))
-        line(widget, window, "combo", "", out);
+        line(widget, window, "combo", atk_object_get_name(gtk_widget_get_accessible(widget)), out);
     else if (GTK_IS_CHECK_BUTTON(widget))
         line(widget, window, "check", gtk_button_get_label(GTK_BUTTON(widget)), out);
     else if (GTK_IS_BUTTON(widget))
         line(widget, window, "button", gtk_button_get_label(GTK_BUTTON(widget)), out);
     else if (GTK_IS_LABEL(widget))
         line(widget, window, "label", gtk_label_get_text(GTK_LABEL(widget)), out);
+    else if (GTK_IS_SCROLLBAR(widget) && gtk_widget_get_child_visible(widget))
+        line(widget, window, "scrollbar", gtk_orientable_get_orientation(GTK_ORIENTABLE(widget)) ? "v" : "h", out);
     else if (GTK_IS_CONTAINER(widget))
     {
+        // With the internal children: a scrolled window's scroll bars.
         std::pair<GtkWidget*, std::string*> context(window, &out);
-        gtk_container_foreach(GTK_CONTAINER(widget), describeChild, &context);
+        gtk_container_forall(GTK_CONTAINER(widget), describeChild, &context);
     }
 }
 

@@ -3,6 +3,7 @@
 // drives the X server and reads the lines back:
 //   sdl_window_probe run         until the window is closed (exit 0) or 120 s pass (exit 1)
 //   sdl_window_probe close XID   asks the window to close, as a window manager's close box does
+//   sdl_window_probe grab        holds the pointer, as a game or a drag does, until ended (prints "grabbed")
 #include "Engine/IInput/CInputManager.h"
 #include "Engine/IRenderer/CWindowManager.h"
 
@@ -98,6 +99,20 @@ int requestClose(const char* id)
     return 0;
 }
 
+int holdPointer()
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return 2;
+    Window root = DefaultRootWindow(display);
+    if (XGrabPointer(display, root, False, ButtonPressMask, GrabModeAsync, GrabModeAsync, None, None, CurrentTime) !=
+        GrabSuccess)
+        return 1;
+    say("grabbed");
+    for (;;)
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -106,6 +121,8 @@ int main(int argc, char** argv)
         return run();
     if (argc == 3 && strcmp(argv[1], "close") == 0)
         return requestClose(argv[2]);
-    fprintf(stderr, "usage: %s run | close XID\n", argv[0]);
+    if (argc == 2 && strcmp(argv[1], "grab") == 0)
+        return holdPointer();
+    fprintf(stderr, "usage: %s run | close XID | grab\n", argv[0]);
     return 2;
 }

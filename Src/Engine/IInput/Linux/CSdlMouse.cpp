@@ -1,6 +1,7 @@
 #include "Engine/IInput/Linux/CSdlMouse.h"
 
 #include "Engine/IInput/Linux/CSdlEventPump.h"
+#include "Engine/IInput/Linux/SdlPointerGrab.h"
 #include "Engine/IKernel/CLog.h"
 
 #include <SDL.h>
@@ -10,7 +11,7 @@ namespace Engine {
 
 CSdlMouse::CSdlMouse(void* window, uint32_t foregroundOnly)
     : CMouse(window, foregroundOnly), m_pendingX(0), m_pendingY(0), m_pendingWheel(0.0f), m_active(true),
-      m_holdsPointer(false), m_pointerRefused(false), m_pointerX(0), m_pointerY(0)
+      m_holdsPointer(false), m_pointerRefused(false), m_pointerBusy(false), m_pointerX(0), m_pointerY(0)
 {
     CSdlEventPump::get().addMouse(this);
 }
@@ -64,10 +65,20 @@ void CSdlMouse::_holdPointer(bool hold)
         return;
     if (hold)
         SDL_GetGlobalMouseState(&m_pointerX, &m_pointerY);
+    if (hold && !grabPointerAtOnce(m_window))
+    {
+        // Asked again at every update until it is free.
+        if (!m_pointerBusy)
+            log("The pointer is held by another program: the mouse reads over its window until it is free\n");
+        m_pointerBusy = true;
+        return;
+    }
     if (SDL_SetRelativeMouseMode(hold ? SDL_TRUE : SDL_FALSE) != 0)
     {
         // Without it the mouse still reads motion over its window.
         log("SDL relative mouse mode unavailable: %s\n", SDL_GetError());
+        if (hold)
+            releasePointer(m_window);
         m_pointerRefused = true;
         m_holdsPointer = false;
         return;

@@ -41,6 +41,8 @@ private:
     bool m_active;
     bool m_holdsPointer;
     bool m_pointerRefused;
+    // Another program held the pointer when this mouse asked for it.
+    bool m_pointerBusy;
     // Where the pointer was when the mouse took it, on the desktop.
     int m_pointerX;
     int m_pointerY;

@@ -6,6 +6,8 @@
 
 #include <gdk/gdkkeysyms.h>
 
+#include <algorithm>
+
 using namespace Tavrin::Engine;
 
 const char* const CKeyscoutWindow::C_TITLE = "Tavrin Engine Input detector";
@@ -51,9 +53,38 @@ bool guarded(const char* what, TAction action)
     }
 }
 
+// The dialog's natural size unless the screen is smaller (a large text
+// scale on a small screen): then it scrolls.
+GtkWidget* scrolling(GtkWidget* content)
+{
+    GtkWidget* scroller = gtk_scrolled_window_new(nullptr, nullptr);
+    GtkScrolledWindow* scrolled = GTK_SCROLLED_WINDOW(scroller);
+    gtk_scrolled_window_set_policy(scrolled, GTK_POLICY_AUTOMATIC, GTK_POLICY_AUTOMATIC);
+    gtk_scrolled_window_set_propagate_natural_width(scrolled, TRUE);
+    gtk_scrolled_window_set_propagate_natural_height(scrolled, TRUE);
+    // The keyboard's focus brings its control into view.
+    gtk_container_set_focus_hadjustment(GTK_CONTAINER(content), gtk_scrolled_window_get_hadjustment(scrolled));
+    gtk_container_set_focus_vadjustment(GTK_CONTAINER(content), gtk_scrolled_window_get_vadjustment(scrolled));
+    gtk_container_add(GTK_CONTAINER(scroller), content);
+    gtk_viewport_set_shadow_type(GTK_VIEWPORT(gtk_bin_get_child(GTK_BIN(scroller))), GTK_SHADOW_NONE);
+    return scroller;
+}
+
+bool workArea(GtkWidget* window, GdkRectangle& area)
+{
+    GdkDisplay* display = gtk_widget_get_display(window);
+    GdkMonitor* monitor = gdk_display_get_primary_monitor(display);
+    if (!monitor)
+        monitor = gdk_display_get_monitor(display, 0);
+    if (!monitor)
+        return false;
+    gdk_monitor_get_workarea(monitor, &area);
+    return area.width > 0 && area.height > 0;
+}
+
 } // namespace
 
-CKeyscoutWindow::CKeyscoutWindow(CKeyscout& application) : m_application(application)
+CKeyscoutWindow::CKeyscoutWindow(CKeyscout& application) : m_application(application), m_idleDrain(application)
 {
     _build();
     m_application.refreshJoysticks();
@@ -77,7 +108,7 @@ void CKeyscoutWindow::_build()
     gtk_window_set_title(GTK_WINDOW(m_window), C_TITLE);
     gtk_window_set_resizable(GTK_WINDOW(m_window), FALSE);
     gtk_window_set_position(GTK_WINDOW(m_window), GTK_WIN_POS_CENTER);
-    gtk_container_add(GTK_CONTAINER(m_window), _buildGrid());
+    gtk_container_add(GTK_CONTAINER(m_window), scrolling(_buildGrid()));
     g_signal_connect(m_window, "key-press-event", G_CALLBACK(_onKeyPress), this);
     g_signal_connect(m_window, "delete-event", G_CALLBACK(_onDelete), this);
 }
@@ -103,6 +134,10 @@ GtkWidget* CKeyscoutWindow::_buildGrid()
         m_joysticks[slot] = gtk_combo_box_text_new();
         gtk_widget_set_size_request(m_joysticks[slot], dlu.x(110), -1);
         gtk_grid_attach(GTK_GRID(grid), m_joysticks[slot], 1, slot, 1, 1);
+        // The label names its list for screen readers: GTK 3 only relates
+        // them, and a combo box's accessible name is its chosen item, if any.
+        gtk_label_set_mnemonic_widget(GTK_LABEL(label), m_joysticks[slot]);
+        atk_object_set_name(gtk_widget_get_accessible(m_joysticks[slot]), gtk_label_get_text(GTK_LABEL(label)));
     }
     GtkWidget* room = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 0);
     gtk_widget_set_size_request(room, dlu.x(70), -1);
@@ -167,8 +202,25 @@ void CKeyscoutWindow::_relistJoysticks()
         _fillJoystickLists();
 }
 
+// A dialog larger than the work area could not be moved or resized to reach
+// its far side: it is made to fit, resizable, and scrolls.
+void CKeyscoutWindow::_fitWorkArea()
+{
+    GdkRectangle area;
+    if (!workArea(m_window, area))
+        return;
+    GtkRequisition natural;
+    gtk_widget_get_preferred_size(m_window, nullptr, &natural);
+    if (natural.width <= area.width && natural.height <= area.height)
+        return;
+    gtk_window_set_resizable(GTK_WINDOW(m_window), TRUE);
+    gtk_window_set_default_size(GTK_WINDOW(m_window), std::min(natural.width, area.width),
+                                std::min(natural.height, area.height));
+}
+
 void CKeyscoutWindow::run()
 {
+    _fitWorkArea();
     gtk_widget_show_all(m_window);
     gtk_main();
 }

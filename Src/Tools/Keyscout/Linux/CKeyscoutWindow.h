@@ -2,6 +2,7 @@
 
 #include "Tools/Keyscout/CConsoleFrontEnd.h"
 #include "Tools/Keyscout/CDetectionFrontEnd.h"
+#include "Tools/Keyscout/Linux/CIdleEventDrain.h"
 #include "Tools/Keyscout/Linux/CJoystickWatch.h"
 
 #include <gtk/gtk.h>
@@ -32,6 +33,7 @@ public:
 private:
     void _build();
     GtkWidget* _buildGrid();
+    void _fitWorkArea();
     void _fillJoystickLists();
     void _readSelections();
     void _relistJoysticks();
@@ -50,6 +52,7 @@ private:
     CKeyscout& m_application;
     CConsoleFrontEnd m_console;
     CJoystickWatch m_joystickWatch;
+    CIdleEventDrain m_idleDrain;
     GtkWidget* m_window = nullptr;
     GtkWidget* m_result = nullptr;
     GtkWidget* m_joysticks[2] = {nullptr, nullptr};

@@ -3,10 +3,12 @@
 #include "Engine/IKernel/IKernel.h"
 #include "Engine/IKernel/System/CProcess.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,15 +25,47 @@ std::string reasonOf(const std::string& path, int error)
     return "'" + path + "': " + strerror(error);
 }
 
+bool isOwnFolder(const std::string& folder)
+{
+    struct stat info;
+    return stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == geteuid();
+}
+
+// Why a folder may not be made in parent, empty when it may. Root may write
+// anywhere: a folder it made in a user's home (sudo -E keeps HOME) would be
+// root's, and the user's own programs could no longer write there.
+std::string refusedParent(const std::string& parent, const std::string& part)
+{
+    struct stat info;
+    if (stat(parent.c_str(), &info) != 0)
+        return reasonOf(parent, errno);
+    if (!S_ISDIR(info.st_mode))
+        return reasonOf(part, ENOTDIR);
+    if (info.st_uid == geteuid())
+        return std::string();
+    // What making it would have said for an unprivileged user.
+    if (faccessat(AT_FDCWD, parent.c_str(), W_OK, AT_EACCESS) != 0)
+        return reasonOf(part, errno);
+    return "'" + parent + "' is not a folder of the user's own";
+}
+
 // Every missing folder of the path is made private, as the base directory
-// rules ask of the state folder's parents.
+// rules ask of the state folder's parents, and only in a folder of the user's.
 std::string makeFolders(const std::string& folder)
 {
     for (size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1))
     {
         std::string part = folder.substr(0, slash);
-        if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
-            return reasonOf(part, errno);
+        struct stat info;
+        if (lstat(part.c_str(), &info) != 0)
+        {
+            std::string parent = part.substr(0, std::max<size_t>(part.rfind('/'), 1));
+            std::string refusal = refusedParent(parent, part);
+            if (!refusal.empty())
+                return refusal;
+            if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
+                return reasonOf(part, errno);
+        }
         if (slash == std::string::npos)
             return std::string();
     }
@@ -49,7 +83,8 @@ bool isInstalledProgram(const std::string& executablePath)
 
 std::string homeFolder(const char* home)
 {
-    if (home && home[0] == '/')
+    // Another user's HOME, kept by sudo -E, is not this user's home.
+    if (home && home[0] == '/' && isOwnFolder(home))
         return home;
     // Never a shared folder in its place: another user could plant links there.
     const passwd* entry = getpwuid(geteuid());
