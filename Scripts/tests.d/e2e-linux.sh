@@ -235,8 +235,8 @@ check "the joystick lists are named by their labels" "Joystick #0:,Joystick #1:"
 # (not xdotool's absolute warps): the most bytes its sockets hold unread.
 unread() { ss -xpn | awk -v pid="pid=$app_pid," 'index($0, pid) && $3 > n { n = $3 } END { print n + 0 }'; }
 xdotool $(for ((i = 0; i < 1000; i++)); do echo mousemove_relative -- 1 1 mousemove_relative -- -1 -1; done)
-for ((i = 0; i < 100; i++)); do [ "$(unread)" -lt 4096 ] && break; sleep 0.1; done
-check "idle dialog after 2000 pointer motions: under 4096 bytes unread" "yes" "$([ "$(unread)" -lt 4096 ] && echo yes || { unread; ss -xpn | grep "pid=$app_pid,"; })"
+for ((i = 0; i < 100; i++)); do held=$(unread); [ "$held" -lt 4096 ] && break; sleep 0.1; done
+check "idle dialog after 2000 pointer motions: under 4096 bytes unread" "yes" "$([ "$held" -lt 4096 ] && echo yes || { echo "$held"; ss -xpn | grep "pid=$app_pid,"; })"
 import -window root "$build/keyscout-linux-dialog.png" 2>/dev/null &&
   echo "note - screenshot: build/native/keyscout-linux-dialog.png"
 
