@@ -2,6 +2,7 @@
 
 #include "Engine/IKernel/CLog.h"
 #include "Tools/Keyscout/CKeyscout.h"
+#include "Tools/Keyscout/CStartupTrace.h"
 #include "Tools/Keyscout/Linux/WindowIdentity.h"
 
 #include <gdk/gdkkeysyms.h>
@@ -170,6 +171,7 @@ void CKeyscoutWindow::_relistJoysticks()
 void CKeyscoutWindow::run()
 {
     gtk_widget_show_all(m_window);
+    CStartupTrace::mark("dialog-shown");
     gtk_main();
 }
 

@@ -2,6 +2,7 @@
 #include "Engine/IKernel/IKernel.h"
 #include "Tools/Keyscout/CKeyscout.h"
 #include "Tools/Keyscout/CKeyscoutProgram.h"
+#include "Tools/Keyscout/CStartupTrace.h"
 #include "Tools/Keyscout/Linux/CKeyscoutWindow.h"
 #include "Tools/Keyscout/Linux/DisplayLoss.h"
 #include "Tools/Keyscout/Linux/ReportFolder.h"
@@ -17,6 +18,7 @@ namespace {
 int runDialog(CKeyscout& application)
 {
     CKeyscoutWindow window(application);
+    CStartupTrace::mark("dialog-built");
     window.run();
     return CKeyscoutProgram::C_STATUS_SUCCESS;
 }
@@ -30,6 +32,7 @@ int main(int argumentCount, char** arguments)
     // A reader that went away (keyscout --once | true) is a result that could
     // not be written, status 3, not a silent death by SIGPIPE.
     signal(SIGPIPE, SIG_IGN);
+    CStartupTrace::mark("main");
     CKeyscoutProgram program(argumentCount, arguments, stdout, stderr);
     int status = 0;
     if (program.answerAtOnce(status))
@@ -52,9 +55,11 @@ int main(int argumentCount, char** arguments)
         fputs("Keyscout needs a graphical display (X11 or Wayland), and none could be opened: check DISPLAY or WAYLAND_DISPLAY.\n", stderr);
         return CKeyscoutProgram::C_STATUS_USAGE;
     }
+    CStartupTrace::mark("display");
     if (!once)
     {
         setDefaultWindowIcon();
+        CStartupTrace::mark("icon");
         // The font map starts fontconfig's set-up (configuration and caches,
         // tens of ms) in a thread of its own: begun here it overlaps the
         // modules' install.
