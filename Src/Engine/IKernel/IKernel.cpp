@@ -1,5 +1,6 @@
 #include "Engine/IKernel/IKernel.h"
 
+#include "Engine/IKernel/CBenchmarkThread.h"
 #include "Engine/IKernel/CException.h"
 #include "Engine/IKernel/CKernelChecks.h"
 #include "Engine/IKernel/CKernelThrowReporter.h"
@@ -296,7 +297,7 @@ void IKernel::_runStartupChecks()
 {
     if (s_timerFrequency == 0.0)
         s_timerFrequency = readTimerFrequency();
-    CKernelChecks::runBenchmark();
+    CBenchmarkThread::begin(s_processorCount);
     CKernelChecks::reportFloatingPointControl();
     CKernelChecks::runFastConversionTests();
     CKernelChecks::runSIMDNoiseTest();
@@ -340,6 +341,7 @@ void IKernel::uninstall()
         TAVRIN_THROW_AT(CInvalidOperationException, "Module has not been installed properly\n", "Engine/IKernel/IKernel", 529);
     if (--s_installCount > 0)
         return;
+    CBenchmarkThread::finish();
     _destroyGlobalObjects();
     log("IKernel uninstalled\n");
     uninstallLog();

@@ -106,7 +106,6 @@ public:
     }
     void onDetectionStarted() override
     {
-        CStartupTrace::mark("window-shown");
         if (m_onWindow && m_application.getWindow())
             m_onWindow(m_application.getWindow()->getHandle());
     }
@@ -123,6 +122,7 @@ private:
 int CKeyscoutProgram::_runOnce(CKeyscout& application)
 {
     COnceFrontEnd console(m_output, application, m_onDetectionWindow);
+    CStartupTrace::mark("detection");
     try
     {
         application.detectKeys(console);

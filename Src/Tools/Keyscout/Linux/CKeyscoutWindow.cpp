@@ -57,8 +57,6 @@ bool guarded(const char* what, TAction action)
 CKeyscoutWindow::CKeyscoutWindow(CKeyscout& application) : m_application(application)
 {
     _build();
-    m_application.refreshJoysticks();
-    _fillJoystickLists();
     m_deviceTimer = g_timeout_add(C_DEVICE_CHECK_MILLISECONDS, _onDeviceTimer, this);
 }
 
@@ -68,6 +66,8 @@ CKeyscoutWindow::~CKeyscoutWindow()
         g_source_remove(m_timer);
     if (m_deviceTimer)
         g_source_remove(m_deviceTimer);
+    if (m_firstListing)
+        g_source_remove(m_firstListing);
     if (m_window)
         gtk_widget_destroy(m_window);
 }
@@ -81,6 +81,7 @@ void CKeyscoutWindow::_build()
     gtk_container_add(GTK_CONTAINER(m_window), _buildGrid());
     g_signal_connect(m_window, "key-press-event", G_CALLBACK(_onKeyPress), this);
     g_signal_connect(m_window, "delete-event", G_CALLBACK(_onDelete), this);
+    g_signal_connect(m_window, "map-event", G_CALLBACK(_onMapped), this);
 }
 
 // Dialog 101's arrangement in a grid: labels and combo boxes in two rows,
@@ -252,6 +253,26 @@ void CKeyscoutWindow::_onDetectClicked(GtkButton* /*button*/, gpointer self)
 gboolean CKeyscoutWindow::_onPollTimer(gpointer self)
 {
     return static_cast<CKeyscoutWindow*>(self)->_poll() ? G_SOURCE_CONTINUE : G_SOURCE_REMOVE;
+}
+
+gboolean CKeyscoutWindow::_onMapped(GtkWidget* /*widget*/, GdkEvent* /*event*/, gpointer self)
+{
+    CKeyscoutWindow* window = static_cast<CKeyscoutWindow*>(self);
+    // Idle: after the dialog's first frame is drawn.
+    if (!window->m_listed && !window->m_firstListing)
+        window->m_firstListing = g_idle_add(_onFirstListing, self);
+    return FALSE;
+}
+
+// Starting SDL's joysticks takes tens of ms: the dialog shows first, and its
+// lists fill a moment later.
+gboolean CKeyscoutWindow::_onFirstListing(gpointer self)
+{
+    CKeyscoutWindow* window = static_cast<CKeyscoutWindow*>(self);
+    window->m_firstListing = 0;
+    window->m_listed = true;
+    guarded("the joystick list", [window] { window->_relistJoysticks(); });
+    return G_SOURCE_REMOVE;
 }
 
 gboolean CKeyscoutWindow::_onDeviceTimer(gpointer self)
