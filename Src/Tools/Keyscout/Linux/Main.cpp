@@ -43,14 +43,16 @@ int main(int argumentCount, char** arguments)
     // (about 50 MB). A user's own GDK_GL setting stays.
     g_setenv("GDK_GL", "disable", FALSE);
     // Before any module: without a display there is nothing to report.
-    // --once shows no GTK window: opening the display (GDK alone) checks it
-    // without GTK's modules and accessibility bridge.
+    // --once shows no GTK window: an X display that opens is checked in a
+    // few ms, without GDK's set-up (GDK alone tells of a Wayland-only one).
     // The dialog goes where SDL's windows can go.
     bool videoUsable = Tavrin::Engine::CSdlLibrary::chooseVideoDriver();
     if (Tavrin::Engine::CSdlLibrary::isWaylandRefused())
         gdk_set_allowed_backends("x11");
     bool once = program.getCommandLine().getMode() == CCommandLine::C_MODE_ONCE;
-    if (!videoUsable || !(once ? gdk_init_check(nullptr, nullptr) : gtk_init_check(nullptr, nullptr)))
+    bool displayOpens =
+        videoUsable && (once ? canOpenX11Display() || gdk_init_check(nullptr, nullptr) : gtk_init_check(nullptr, nullptr));
+    if (!videoUsable || !displayOpens)
     {
         fputs("Keyscout needs a graphical display (X11 or Wayland), and none could be opened: check DISPLAY or WAYLAND_DISPLAY.\n", stderr);
         return CKeyscoutProgram::C_STATUS_USAGE;
