@@ -100,6 +100,29 @@ TEST(IKernelInstall, LogHoldsTheStartUpChecksInOrderAndEveryLineIsPrefixed)
         EXPECT_TRUE(std::regex_search(lines[i], std::regex(std::string("^") + prefix))) << lines[i];
 }
 
+// A held-back benchmark logs nothing until it is started, and is never lost:
+// the uninstall runs one that nobody started.
+TEST(IKernelInstall, ADeferredBenchmarkLogsItsFigureOnceStartedOrAtTheUninstall)
+{
+    for (bool started : {true, false})
+    {
+        CKernelFactsGuard facts;
+        IKernel::setBenchmarkDeferred(true);
+        IKernel::install();
+        IKernel::setBenchmarkDeferred(false);
+        std::string path = installedLogPath();
+        EXPECT_EQ(readFile(path).find("Raw monocore performance"), std::string::npos) << "started " << started;
+        if (started)
+            IKernel::startDeferredBenchmark();
+        IKernel::uninstall();
+        std::string log = readFile(path);
+        size_t figure = log.find("Raw monocore performance");
+        EXPECT_NE(figure, std::string::npos) << "started " << started;
+        EXPECT_EQ(log.find("Raw monocore performance", figure + 1), std::string::npos) << "started " << started;
+        EXPECT_LT(figure, log.find("IKernel uninstalled")) << "started " << started;
+    }
+}
+
 TEST(IKernelInstall, OnlyTheFirstInstallAndLastUninstallWorkAndAnExtraUninstallThrows)
 {
     CKernelFactsGuard facts;

@@ -1,6 +1,7 @@
 #include "Tools/Keyscout/Linux/CKeyscoutWindow.h"
 
 #include "Engine/IKernel/CLog.h"
+#include "Engine/IKernel/IKernel.h"
 #include "Tools/Keyscout/CKeyscout.h"
 #include "Tools/Keyscout/CStartupTrace.h"
 #include "Tools/Keyscout/Linux/WindowIdentity.h"
@@ -272,6 +273,7 @@ gboolean CKeyscoutWindow::_onFirstListing(gpointer self)
     window->m_firstListing = 0;
     window->m_listed = true;
     guarded("the joystick list", [window] { window->_relistJoysticks(); });
+    guarded("the kernel's benchmark", [] { IKernel::startDeferredBenchmark(); });
     return G_SOURCE_REMOVE;
 }
 

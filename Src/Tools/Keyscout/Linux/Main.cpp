@@ -72,6 +72,11 @@ int main(int argumentCount, char** arguments)
     Tavrin::Engine::IKernel::setLogMirror(program.getCommandLine().isVerbose());
     // SDL opens its own display connection with the input manager.
     program.setEngineReadyHook(watchDisplayLoss);
-    program.setDetectionWindowHook([](void* window) { markDetectionWindow(window); });
+    program.setDetectionWindowHook([](void* window) {
+        markDetectionWindow(window);
+        Tavrin::Engine::IKernel::startDeferredBenchmark();
+    });
+    // Started once the first window is up (above, and by the dialog).
+    Tavrin::Engine::IKernel::setBenchmarkDeferred(true);
     return program.run(runDialog);
 }
