@@ -36,6 +36,28 @@ struct SDialogUnits
     int lineHeight;
 };
 
+// GTK's default theme draws a ticked box's mark from an SVG first, which
+// loads the SVG loader and its libraries (megabytes of the idle dialog's
+// memory) for one 14-pixel mark; the theme's own bitmap of it, recoloured
+// as usual, looks the same at scale 1. Other themes and scales keep theirs.
+void drawCheckMarkFromBitmap(GtkWidget* window)
+{
+    gchar* theme = nullptr;
+    g_object_get(gtk_settings_get_default(), "gtk-theme-name", &theme, nullptr);
+    bool adwaita = theme && g_strcmp0(theme, "Adwaita") == 0;
+    g_free(theme);
+    if (!adwaita || gtk_widget_get_scale_factor(window) != 1)
+        return;
+    GtkCssProvider* provider = gtk_css_provider_new();
+    gtk_css_provider_load_from_data(provider,
+                                    "check:checked { -gtk-icon-source: -gtk-recolor(url("
+                                    "\"resource:///org/gtk/libgtk/theme/Adwaita/assets/check-symbolic.symbolic.png\")); }",
+                                    -1, nullptr);
+    gtk_style_context_add_provider_for_screen(gtk_widget_get_screen(window), GTK_STYLE_PROVIDER(provider),
+                                              GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    g_object_unref(provider);
+}
+
 // Exceptions cannot unwind through GTK's C frames: they stop here (an
 // engine exception logged itself); the run has already given the window back.
 template <typename TAction>
@@ -79,6 +101,7 @@ void CKeyscoutWindow::_build()
     gtk_window_set_title(GTK_WINDOW(m_window), C_TITLE);
     gtk_window_set_resizable(GTK_WINDOW(m_window), FALSE);
     gtk_window_set_position(GTK_WINDOW(m_window), GTK_WIN_POS_CENTER);
+    drawCheckMarkFromBitmap(m_window);
     gtk_container_add(GTK_CONTAINER(m_window), _buildGrid());
     g_signal_connect(m_window, "key-press-event", G_CALLBACK(_onKeyPress), this);
     g_signal_connect(m_window, "delete-event", G_CALLBACK(_onDelete), this);
