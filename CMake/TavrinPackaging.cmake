@@ -49,10 +49,8 @@ else()
   set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
   # Dependencies on the Debian packages of the shared libraries it links.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-  # Loaded at run time, so not found among the linked libraries: the SVG
-  # loader for the program's icon, and the window decorations SDL draws on
-  # Wayland.
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "librsvg2-common")
+  # Loaded at run time, so not found among the linked libraries: the window
+  # decorations SDL draws on Wayland. (The program's icon is built into it.)
   set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libdecor-0-plugin-1-cairo")
   # The program ships stripped; its symbols go to a -dbgsym package under
   # /usr/lib/debug/.build-id, where debuggers and crash tools look.

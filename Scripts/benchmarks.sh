@@ -13,6 +13,6 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 cmake --preset native >/dev/null
-cmake --build --preset native --target TavrinBenchmarks keyscout startup_map_watch >/dev/null
+cmake --build --preset native --target TavrinBenchmarks keyscout startup_map_watch startup_floor_sdl startup_floor_gtk >/dev/null
 build/native/Benchmarks/TavrinBenchmarks "$@"
 Benchmarks/Startup/startup-benchmark.sh

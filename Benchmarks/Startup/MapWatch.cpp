@@ -2,15 +2,18 @@
 // first top-level window, read from the X server's own event stream (the root
 // window's SubstructureNotify): no polling process stands between the two.
 //
-//   startup_map_watch [--memory IDLE_MS] [--timeout MS] [--title TEXT] -- PROGRAM ARGS...
+//   startup_map_watch [--memory IDLE_MS] [--timeout MS] [--title TEXT] [--trace FILE] -- PROGRAM ARGS...
 //
 // --title waits for a window whose name holds TEXT (Wine maps helper windows
-// of its own first).
+// of its own first). --trace hands the program FILE for its start-up marks
+// (KEYSCOUT_STARTUP_TRACE; "<phase> <CLOCK_MONOTONIC ms>" lines) and reads
+// them back after the map.
 //
 // Prints one line: "map_ms=<ms> cpu_ms=<ms> pid=<pid> window=0x<id>" (cpu_ms:
 // the processor time the program used up to the map, all its threads), with --memory
 // "rss_kb=<kb> private_kb=<kb> software_gl=<no|library>" read IDLE_MS after the
-// map from /proc/PID, and last "title=<title>". The program is then ended
+// map from /proc/PID, with --trace "trace=<phase>:<ms since launch>,..." in
+// the order marked, and last "title=<title>". The program is then ended
 // (SIGTERM, SIGKILL if it lingers). Exit status 1 when no window came.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -34,6 +37,7 @@ struct _SOptions
     long memoryIdleMs = -1;
     long timeoutMs = 10000;
     const char* title = nullptr;
+    const char* trace = nullptr;
     char** command = nullptr;
 };
 
@@ -61,6 +65,8 @@ bool parseOptions(int count, char** arguments, _SOptions& options)
             options.timeoutMs = atol(arguments[++i]);
         else if (strcmp(arguments[i], "--title") == 0)
             options.title = arguments[++i];
+        else if (strcmp(arguments[i], "--trace") == 0)
+            options.trace = arguments[++i];
         else
             return false;
     }
@@ -198,6 +204,23 @@ void reportMemory(pid_t pid, long idleMs)
            library.empty() ? "no" : library.c_str());
 }
 
+// The program's marks, relative to its launch.
+void reportTrace(const char* file, double launchedMs)
+{
+    FILE* trace = fopen(file, "r");
+    if (!trace)
+        return;
+    char phase[64];
+    double ms;
+    const char* separator = " trace=";
+    while (fscanf(trace, "%63s %lf", phase, &ms) == 2)
+    {
+        printf("%s%s:%.1f", separator, phase, ms - launchedMs);
+        separator = ",";
+    }
+    fclose(trace);
+}
+
 void endProgram(pid_t pid)
 {
     kill(pid, SIGTERM);
@@ -218,7 +241,8 @@ int main(int count, char** arguments)
     _SOptions options;
     if (!parseOptions(count, arguments, options))
     {
-        fputs("usage: startup_map_watch [--memory IDLE_MS] [--timeout MS] [--title TEXT] -- PROGRAM ARGS...\n", stderr);
+        fputs("usage: startup_map_watch [--memory IDLE_MS] [--timeout MS] [--title TEXT] [--trace FILE] -- PROGRAM ARGS...\n",
+              stderr);
         return 2;
     }
     Display* display = XOpenDisplay(nullptr);
@@ -231,6 +255,11 @@ int main(int count, char** arguments)
     XSelectInput(display, DefaultRootWindow(display), SubstructureNotifyMask);
     XSync(display, False);
 
+    if (options.trace)
+    {
+        unlink(options.trace);
+        setenv("KEYSCOUT_STARTUP_TRACE", options.trace, 1);
+    }
     double start = nowMs();
     pid_t pid = launch(options.command);
     Window window = waitForMap(display, start + options.timeoutMs, options.title);
@@ -243,6 +272,8 @@ int main(int count, char** arguments)
                window);
         if (options.memoryIdleMs >= 0)
             reportMemory(pid, options.memoryIdleMs);
+        if (options.trace)
+            reportTrace(options.trace, start);
         printf(" title=%s\n", windowTitle(display, window).c_str());
     }
     else

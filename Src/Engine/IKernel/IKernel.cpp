@@ -1,5 +1,6 @@
 #include "Engine/IKernel/IKernel.h"
 
+#include "Engine/IKernel/CBenchmarkThread.h"
 #include "Engine/IKernel/CException.h"
 #include "Engine/IKernel/CKernelChecks.h"
 #include "Engine/IKernel/CKernelThrowReporter.h"
@@ -48,6 +49,8 @@ CTaskManager* ownTaskManager = nullptr;
 CResourceLocationManager* ownResourceLocationManager = nullptr;
 CModuleManager* ownModuleManager = nullptr;
 CMainThread* ownMainThread = nullptr;
+bool benchmarkDeferred = false;
+bool benchmarkHeld = false;
 
 template <typename T>
 void deleteOwn(T*& object)
@@ -299,10 +302,26 @@ void IKernel::_runStartupChecks()
 {
     if (s_timerFrequency == 0.0)
         s_timerFrequency = readTimerFrequency();
-    CKernelChecks::runBenchmark();
+    if (benchmarkDeferred)
+        benchmarkHeld = true;
+    else
+        CBenchmarkThread::begin(s_processorCount);
     CKernelChecks::reportFloatingPointControl();
     CKernelChecks::runFastConversionTests();
     CKernelChecks::runSIMDNoiseTest();
+}
+
+void IKernel::setBenchmarkDeferred(bool deferred)
+{
+    benchmarkDeferred = deferred;
+}
+
+void IKernel::startDeferredBenchmark()
+{
+    if (!benchmarkHeld)
+        return;
+    benchmarkHeld = false;
+    CBenchmarkThread::begin(s_processorCount);
 }
 
 void IKernel::install()
@@ -343,6 +362,13 @@ void IKernel::uninstall()
         TAVRIN_THROW_AT(CInvalidOperationException, "Module has not been installed properly\n", "Engine/IKernel/IKernel", 529);
     if (--s_installCount > 0)
         return;
+    if (benchmarkHeld)
+    {
+        // Nothing else runs any more: in this thread.
+        benchmarkHeld = false;
+        CBenchmarkThread::begin(1);
+    }
+    CBenchmarkThread::finish();
     _destroyGlobalObjects();
     log("IKernel uninstalled\n");
     uninstallLog();

@@ -58,6 +58,13 @@ public:
     static bool isTestMode() { return s_testMode; }
     static void setTestMode(bool enabled) { s_testMode = enabled; }
 
+    // A program whose first window should not share the processors with the
+    // install's benchmark holds it back (set before the install) and starts
+    // it once the window is up. The uninstall runs one still held back, so
+    // its figure is always logged.
+    static void setBenchmarkDeferred(bool deferred);
+    static void startDeferredBenchmark();
+
 protected:
     static void _gatherProcessFacts();
     static void _configureLog();

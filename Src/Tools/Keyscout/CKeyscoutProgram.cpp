@@ -8,6 +8,7 @@
 #include "KeyscoutVersion.h"
 #include "Tools/Keyscout/CConsoleFrontEnd.h"
 #include "Tools/Keyscout/CKeyscout.h"
+#include "Tools/Keyscout/CStartupTrace.h"
 
 #include <cerrno>
 #include <cstring>
@@ -62,13 +63,17 @@ int CKeyscoutProgram::run(const TDialog& dialog)
 
 int CKeyscoutProgram::_runApplication(const TDialog& dialog)
 {
+    CStartupTrace::mark("kernel");
     IKernel::install();
+    CStartupTrace::mark("kernel-installed");
     IInput::install();
     IRenderer::install();
+    CStartupTrace::mark("modules");
     int status = C_STATUS_FAILURE;
     {
         // Outlives the modules: its destructor only releases what it holds.
         CKeyscout application;
+        CStartupTrace::mark("application");
         if (m_onEngineReady)
             m_onEngineReady();
         try
@@ -117,6 +122,7 @@ private:
 int CKeyscoutProgram::_runOnce(CKeyscout& application)
 {
     COnceFrontEnd console(m_output, application, m_onDetectionWindow);
+    CStartupTrace::mark("detection");
     try
     {
         application.detectKeys(console);

@@ -10,14 +10,23 @@
 namespace Tavrin {
 namespace Engine {
 
-CSdlInputManager::CSdlInputManager() : m_library(CSdlLibrary::C_INPUT_SUBSYSTEMS)
+CSdlInputManager::CSdlInputManager()
+    : m_joysticks(SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER, "Warning: SDL joysticks are not available; none will be read\n"),
+      m_video(SDL_INIT_VIDEO, "Warning: SDL input is not available; no mouse or joystick will be read\n")
 {
-    if (!isReady())
-        return;
+}
+
+bool CSdlInputManager::_startVideo()
+{
+    if (m_video.isStarted())
+        return true;
+    if (!m_video.acquire())
+        return false;
     SDL_version version;
     SDL_GetVersion(&version);
     log("SDL %d.%d.%d input, video driver %s\n", version.major, version.minor, version.patch,
         SDL_GetCurrentVideoDriver());
+    return true;
 }
 
 CSdlInputManager::~CSdlInputManager()
@@ -37,13 +46,13 @@ void CSdlInputManager::update(float dt)
 
 void CSdlInputManager::enumerateJoysticks(CArray<SJoystickDescriptor>& out)
 {
-    if (isReady())
+    if (m_joysticks.acquire())
         enumerateSdlJoysticks(out);
 }
 
 CManagedPtr<CJoystick> CSdlInputManager::createJoystick(void* window, const SJoystickDescriptor& descriptor, uint32_t foregroundOnly)
 {
-    if (!isReady())
+    if (!m_joysticks.acquire())
         return CManagedPtr<CJoystick>();
     CJoystick* joystick = createSdlJoystick(window, descriptor, foregroundOnly);
     if (!joystick)
@@ -54,7 +63,7 @@ CManagedPtr<CJoystick> CSdlInputManager::createJoystick(void* window, const SJoy
 
 CManagedPtr<CMouse> CSdlInputManager::createMouse(void* window, uint32_t foregroundOnly)
 {
-    if (!isReady())
+    if (!_startVideo())
         return CManagedPtr<CMouse>();
     CSdlMouse* mouse = new CSdlMouse(window, foregroundOnly);
     _attach(mouse);

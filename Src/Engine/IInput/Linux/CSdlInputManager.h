@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Engine/IInput/CInputManager.h"
-#include "Engine/IInput/Linux/CSdlLibrary.h"
+#include "Engine/IInput/Linux/CSdlOnDemand.h"
 
 #include <cstdint>
 
@@ -14,7 +14,8 @@ namespace Engine {
 class CSdlInputManager : public CInputManager
 {
 public:
-    // Starts SDL's video, joystick and game-controller subsystems.
+    // Starts nothing yet: the joystick and game-controller subsystems start
+    // with the first look at the joysticks, the video with the first mouse.
     CSdlInputManager();
     ~CSdlInputManager() override;
 
@@ -27,11 +28,15 @@ public:
     // window is the engine window's SDL_Window.
     CManagedPtr<CMouse> createMouse(void* window, uint32_t foregroundOnly) override;
 
-    // False when SDL could not start: the manager then lists and opens nothing.
-    bool isReady() const { return m_library.isReady(); }
+    // False once a part of SDL could not start: the manager then lists and
+    // opens nothing of that part.
+    bool isReady() const { return m_joysticks.isUsable() && m_video.isUsable(); }
 
 private:
-    CSdlLibrary m_library;
+    bool _startVideo();
+
+    CSdlOnDemand m_joysticks;
+    CSdlOnDemand m_video;
 };
 
 } // namespace Engine

@@ -13,8 +13,6 @@
 namespace Tavrin {
 namespace Engine {
 
-const uint32_t CSdlLibrary::C_INPUT_SUBSYSTEMS = SDL_INIT_VIDEO | SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER;
-
 namespace {
 
 // Hints are read when a subsystem starts and cleared by SDL_Quit.

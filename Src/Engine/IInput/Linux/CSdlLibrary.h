@@ -32,10 +32,6 @@ public:
     static bool safeVideoDrivers(const std::string& requested, bool x11Display, bool waylandSeat,
                                  std::string& drivers);
 
-    // The subsystems the input manager needs: video (keyboard and mouse
-    // events come through windows), joysticks and game controllers.
-    static const uint32_t C_INPUT_SUBSYSTEMS;
-
 private:
     uint32_t m_subsystems;
     bool m_ready;

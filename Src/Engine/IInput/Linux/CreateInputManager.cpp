@@ -1,20 +1,15 @@
 #include "Engine/IInput/CInputManager.h"
-#include "Engine/IInput/CNullInputManager.h"
 #include "Engine/IInput/Linux/CSdlInputManager.h"
-#include "Engine/IKernel/CLog.h"
 
 namespace Tavrin {
 namespace Engine {
 
+// SDL's parts start at their first use: without a display the manager then
+// says so, with SDL's reason, and reads neither keys from nowhere nor
+// joysticks.
 CManagedPtr<CInputManager> createInputManager()
 {
-    CManagedPtr<CInputManager> manager = CManagedPtr<CInputManager>::adopt(new CSdlInputManager());
-    if (static_cast<CSdlInputManager*>(manager.get())->isReady())
-        return manager;
-    // Without a display SDL has no keyboard or mouse to offer; the program
-    // still runs, with keys from nowhere and no joysticks.
-    logLevel(2, "Warning: SDL input is not available; no mouse or joystick will be read\n");
-    return CManagedPtr<CInputManager>::adopt(new CNullInputManager());
+    return CManagedPtr<CInputManager>::adopt(new CSdlInputManager());
 }
 
 } // namespace Engine

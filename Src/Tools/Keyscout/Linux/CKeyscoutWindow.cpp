@@ -1,7 +1,9 @@
 #include "Tools/Keyscout/Linux/CKeyscoutWindow.h"
 
 #include "Engine/IKernel/CLog.h"
+#include "Engine/IKernel/IKernel.h"
 #include "Tools/Keyscout/CKeyscout.h"
+#include "Tools/Keyscout/CStartupTrace.h"
 #include "Tools/Keyscout/Linux/WindowIdentity.h"
 
 #include <gdk/gdkkeysyms.h>
@@ -35,6 +37,28 @@ struct SDialogUnits
     int charWidth;
     int lineHeight;
 };
+
+// GTK's default theme draws a ticked box's mark from an SVG first, which
+// loads the SVG loader and its libraries (megabytes of the idle dialog's
+// memory) for one 14-pixel mark; the theme's own bitmap of it, recoloured
+// as usual, looks the same at scale 1. Other themes and scales keep theirs.
+void drawCheckMarkFromBitmap(GtkWidget* window)
+{
+    gchar* theme = nullptr;
+    g_object_get(gtk_settings_get_default(), "gtk-theme-name", &theme, nullptr);
+    bool adwaita = theme && g_strcmp0(theme, "Adwaita") == 0;
+    g_free(theme);
+    if (!adwaita || gtk_widget_get_scale_factor(window) != 1)
+        return;
+    GtkCssProvider* provider = gtk_css_provider_new();
+    gtk_css_provider_load_from_data(provider,
+                                    "check:checked { -gtk-icon-source: -gtk-recolor(url("
+                                    "\"resource:///org/gtk/libgtk/theme/Adwaita/assets/check-symbolic.symbolic.png\")); }",
+                                    -1, nullptr);
+    gtk_style_context_add_provider_for_screen(gtk_widget_get_screen(window), GTK_STYLE_PROVIDER(provider),
+                                              GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    g_object_unref(provider);
+}
 
 // Exceptions cannot unwind through GTK's C frames: they stop here (an
 // engine exception logged itself); the run has already given the window back.
@@ -87,8 +111,6 @@ bool workArea(GtkWidget* window, GdkRectangle& area)
 CKeyscoutWindow::CKeyscoutWindow(CKeyscout& application) : m_application(application), m_idleDrain(application)
 {
     _build();
-    m_application.refreshJoysticks();
-    _fillJoystickLists();
     m_deviceTimer = g_timeout_add(C_DEVICE_CHECK_MILLISECONDS, _onDeviceTimer, this);
 }
 
@@ -98,6 +120,8 @@ CKeyscoutWindow::~CKeyscoutWindow()
         g_source_remove(m_timer);
     if (m_deviceTimer)
         g_source_remove(m_deviceTimer);
+    if (m_firstListing)
+        g_source_remove(m_firstListing);
     if (m_window)
         gtk_widget_destroy(m_window);
 }
@@ -108,9 +132,11 @@ void CKeyscoutWindow::_build()
     gtk_window_set_title(GTK_WINDOW(m_window), C_TITLE);
     gtk_window_set_resizable(GTK_WINDOW(m_window), FALSE);
     gtk_window_set_position(GTK_WINDOW(m_window), GTK_WIN_POS_CENTER);
+    drawCheckMarkFromBitmap(m_window);
     gtk_container_add(GTK_CONTAINER(m_window), scrolling(_buildGrid()));
     g_signal_connect(m_window, "key-press-event", G_CALLBACK(_onKeyPress), this);
     g_signal_connect(m_window, "delete-event", G_CALLBACK(_onDelete), this);
+    g_signal_connect(m_window, "map-event", G_CALLBACK(_onMapped), this);
 }
 
 // Dialog 101's arrangement in a grid: labels and combo boxes in two rows,
@@ -222,6 +248,7 @@ void CKeyscoutWindow::run()
 {
     _fitWorkArea();
     gtk_widget_show_all(m_window);
+    CStartupTrace::mark("dialog-shown");
     gtk_main();
 }
 
@@ -302,6 +329,27 @@ void CKeyscoutWindow::_onDetectClicked(GtkButton* /*button*/, gpointer self)
 gboolean CKeyscoutWindow::_onPollTimer(gpointer self)
 {
     return static_cast<CKeyscoutWindow*>(self)->_poll() ? G_SOURCE_CONTINUE : G_SOURCE_REMOVE;
+}
+
+gboolean CKeyscoutWindow::_onMapped(GtkWidget* /*widget*/, GdkEvent* /*event*/, gpointer self)
+{
+    CKeyscoutWindow* window = static_cast<CKeyscoutWindow*>(self);
+    // Idle: after the dialog's first frame is drawn.
+    if (!window->m_listed && !window->m_firstListing)
+        window->m_firstListing = g_idle_add(_onFirstListing, self);
+    return FALSE;
+}
+
+// Starting SDL's joysticks takes tens of ms: the dialog shows first, and its
+// lists fill a moment later.
+gboolean CKeyscoutWindow::_onFirstListing(gpointer self)
+{
+    CKeyscoutWindow* window = static_cast<CKeyscoutWindow*>(self);
+    window->m_firstListing = 0;
+    window->m_listed = true;
+    guarded("the joystick list", [window] { window->_relistJoysticks(); });
+    guarded("the kernel's benchmark", [] { IKernel::startDeferredBenchmark(); });
+    return G_SOURCE_REMOVE;
 }
 
 gboolean CKeyscoutWindow::_onDeviceTimer(gpointer self)

@@ -46,6 +46,8 @@ private:
     static void _onDetectClicked(GtkButton* button, gpointer self);
     static gboolean _onPollTimer(gpointer self);
     static gboolean _onDeviceTimer(gpointer self);
+    static gboolean _onMapped(GtkWidget* widget, GdkEvent* event, gpointer self);
+    static gboolean _onFirstListing(gpointer self);
     static gboolean _onKeyPress(GtkWidget* widget, GdkEventKey* event, gpointer self);
     static gboolean _onDelete(GtkWidget* widget, GdkEvent* event, gpointer self);
 
@@ -59,4 +61,6 @@ private:
     GtkWidget* m_excludeMouse = nullptr;
     guint m_timer = 0;
     guint m_deviceTimer = 0;
+    guint m_firstListing = 0;
+    bool m_listed = false;
 };

@@ -22,6 +22,15 @@ int onDisplayLost(Display* display)
 
 } // namespace
 
+bool canOpenX11Display()
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return false;
+    XCloseDisplay(display);
+    return true;
+}
+
 void watchDisplayLoss()
 {
     // One handler for every connection of the process: GDK's and SDL's

@@ -9,13 +9,11 @@
 #include <gtk/gtk.h>
 
 #include <cstdlib>
-#include <cstring>
 
 namespace {
 
 const char* const C_INSTANCE = "keyscout";
 const char* const C_CLASS = "Keyscout";
-const int C_ICON_SIZE = 64;
 
 GdkPixbuf* loadIcon()
 {
@@ -23,17 +21,18 @@ GdkPixbuf* loadIcon()
     if (s_icon)
         return s_icon;
     GError* error = nullptr;
-    GdkPixbufLoader* loader = gdk_pixbuf_loader_new_with_type("svg", &error);
+    // PNG is built into gdk-pixbuf: no loader module is looked for.
+    GdkPixbufLoader* loader = gdk_pixbuf_loader_new_with_type("png", &error);
     if (loader)
     {
-        gdk_pixbuf_loader_set_size(loader, C_ICON_SIZE, C_ICON_SIZE);
-        if (gdk_pixbuf_loader_write(loader, reinterpret_cast<const guchar*>(C_KEYSCOUT_ICON_SVG), strlen(C_KEYSCOUT_ICON_SVG),
-                                    &error) &&
-            gdk_pixbuf_loader_close(loader, &error))
+        bool written = gdk_pixbuf_loader_write(loader, C_KEYSCOUT_ICON_PNG, sizeof(C_KEYSCOUT_ICON_PNG), &error);
+        // Closed in any case: a loader finalized open complains.
+        bool closed = gdk_pixbuf_loader_close(loader, written ? &error : nullptr);
+        if (written && closed)
             s_icon = GDK_PIXBUF(g_object_ref(gdk_pixbuf_loader_get_pixbuf(loader)));
         g_object_unref(loader);
     }
-    // Without the system's SVG loader the windows simply go without.
+    // Without it the windows simply go without.
     if (error)
     {
         Tavrin::Engine::logLevel(2, "Warning: the program's icon could not be loaded: %s\n", error->message);
