@@ -453,6 +453,58 @@ TEST_F(CLogTest, TwoRunningInstancesNeverWriteIntoOneLogFile)
     EXPECT_EQ(readFile(first), "first instance's line\n");
 }
 
+// Whatever took one of the log's names (a folder, another user's file,
+// another instance) moves the log on to the next name, and its first line
+// says why; with every name in use no file is announced.
+TEST_F(CLogTest, NamesThatCannotBeOpenedAreSkipped)
+{
+    const struct
+    {
+        uint32_t inUse;  // names 1 to this are held by other instances
+        uint32_t folder; // a folder stands at this name (0: none)
+        uint32_t expected;
+        const char* why;
+    } cases[] = {
+        {0, 1, 2, "cannot be written ("},
+        {1, 2, 3, "is in use by another instance of the program"},
+        {CLog::C_MAXIMUM_FILE_NUMBER, 0, 0, nullptr},
+    };
+    getLog()->setLowestLevel(1);
+    for (const auto& row : cases)
+    {
+        std::string first = m_folder.file(std::to_string(row.inUse) + "_log.txt");
+        SCOPED_TRACE(first);
+        std::vector<FILE*> held;
+        for (uint32_t number = 1; number <= row.inUse; ++number)
+        {
+            int32_t outcome;
+            held.push_back(CFileSystem::openOwnFile(CLog::numberedName(first.c_str(), number), true, &outcome));
+        }
+        if (row.folder)
+            std::filesystem::create_directory(CLog::numberedName(first.c_str(), row.folder).c_str());
+        testing::internal::CaptureStderr();
+        bool opened = reopenLog(first.c_str());
+        std::string announced = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(opened, row.expected != 0);
+        if (row.expected)
+        {
+            EXPECT_EQ(getLog()->getFileNumber(), row.expected);
+            EXPECT_EQ(logPath(), std::string(CLog::numberedName(first.c_str(), row.expected).c_str()));
+            std::vector<std::string> lines = splitLines(markTimeStamps(logText()));
+            ASSERT_FALSE(lines.empty());
+            EXPECT_EQ(lines.back().rfind("<P>Log file '" + first + "' " + row.why, 0), 0u) << lines.back();
+        }
+        else
+        {
+            EXPECT_EQ(getLog()->getNamesInUse(), row.inUse);
+            EXPECT_EQ(announced.find("Log file is"), std::string::npos) << announced;
+        }
+        for (FILE* file : held)
+            if (file)
+                fclose(file);
+    }
+}
+
 TEST_F(CLogTest, UnopenableFileLosesTheMessageAndRetries)
 {
     CLog* log = getLog();
