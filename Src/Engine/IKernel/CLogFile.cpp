@@ -85,12 +85,13 @@ bool CLog::_openFirstFreeName(const CString& name)
             m_file = file;
             return true;
         }
-        if (outcome == CFileSystem::C_OPEN_IN_USE)
-            ++m_namesInUse;
-        else if (!firstError)
-            firstError = CSystemServices::getLastError();
+        bool inUse = outcome == CFileSystem::C_OPEN_IN_USE;
+        int32_t error = CSystemServices::getLastError();
+        m_namesInUse += inUse ? 1 : 0;
+        if (!inUse && !firstError)
+            firstError = error;
         if (number == 1)
-            m_firstRefusal = outcome == CFileSystem::C_OPEN_IN_USE ? CString() : errorPhrase(CSystemServices::getLastError());
+            m_firstRefusal = inUse ? CString() : errorPhrase(error);
     }
     if (firstError)
         CSystemServices::setLastError(firstError);

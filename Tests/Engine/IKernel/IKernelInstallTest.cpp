@@ -225,38 +225,32 @@ TEST(IKernelInstall, InstallGoesOnWithoutALogAndSaysSoOnce)
     CKernelFactsGuard facts;
     IKernel::setExecutablePath(CFileSystem::getExecutablePath().c_str(), ".");
     std::string shortName = IKernel::getApplicationShortName().c_str();
-    // An earlier test's log; nothing may write it again.
     std::string besideTheProgram = installedLogPath();
     CTempFolder temporary;
     std::ofstream(temporary.file("file")) << "a file where a folder would be\n";
-    std::string busy = temporary.file("busy");
-    std::filesystem::create_directory(busy);
-    std::vector<FILE*> heldByOthers;
-    for (uint32_t number = 1; number <= CLog::C_MAXIMUM_FILE_NUMBER; ++number)
-    {
-        int32_t outcome;
-        heldByOthers.push_back(CFileSystem::openOwnFile(
-            CLog::numberedName((busy + "/" + shortName + "_log.txt").c_str(), number), true, &outcome));
-    }
+    std::filesystem::create_directory(temporary.file("busy"));
+    std::vector<FILE*> heldByOthers(CLog::C_MAXIMUM_FILE_NUMBER);
+    int32_t outcome;
+    for (uint32_t number = 1; number <= heldByOthers.size(); ++number)
+        heldByOthers[number - 1] = CFileSystem::openOwnFile(
+            CLog::numberedName((temporary.file("busy") + "/" + shortName + "_log.txt").c_str(), number), true, &outcome);
     const struct
     {
-        std::string folder;
-        std::string said;
+        std::string folder, said;
         bool crashReportKept;
     } cases[] = {
         {temporary.file("file") + "/reports", "cannot create the folder '" + temporary.file("file") + "/reports' (", false},
         {temporary.file("a$b"), "its name cannot be made (File name " + temporary.file("a$b") + "/" + shortName, false},
-        {busy, "_log.txt' and its numbered names are all in use (16 instances of the program are running)", true},
+        {temporary.file("busy"), "_log.txt' and its numbered names are all in use (16 instances of the program are running)",
+         true},
     };
     for (const auto& row : cases)
     {
-        SCOPED_TRACE(row.folder);
         IKernel::setReportFolder(row.folder.c_str());
         std::filesystem::remove("crashLog.txt");
         std::filesystem::remove(besideTheProgram);
         testing::internal::CaptureStderr();
         IKernel::install();
-        ASSERT_NE(getLog(), nullptr);
         CString crashName = CStackTrace::getCrashFileName();
         EXPECT_THROW(TAVRIN_THROW(CInvalidOperationException, "after install\n", "Engine/Tests/IKernelInstallTest"),
                      CInvalidOperationException);
@@ -264,23 +258,14 @@ TEST(IKernelInstall, InstallGoesOnWithoutALogAndSaysSoOnce)
         std::string errors = testing::internal::GetCapturedStderr();
         IKernel::setReportFolder(nullptr);
 
-        std::vector<std::string> said;
-        for (const std::string& line : splitLines(errors))
-            if (line.find("no log could be written") != std::string::npos)
-                said.push_back(line);
-        ASSERT_EQ(said.size(), 1u) << errors;
-        EXPECT_EQ(said[0].rfind(shortName + ": no log could be written: ", 0), 0u) << said[0];
-        EXPECT_NE(said[0].find(row.said), std::string::npos) << said[0];
+        std::regex said(shortName + ": no log could be written: .*\n");
+        EXPECT_EQ(std::distance(std::sregex_iterator(errors.begin(), errors.end(), said), std::sregex_iterator()), 1) << errors;
+        EXPECT_NE(errors.find(row.said), std::string::npos) << errors;
         EXPECT_EQ(errors.find("Cannot open log file"), std::string::npos) << errors;
-        EXPECT_EQ(errors.find("Log file is"), std::string::npos) << errors;
-        EXPECT_FALSE(std::filesystem::exists("crashLog.txt"));
-        EXPECT_FALSE(std::filesystem::exists(besideTheProgram));
+        EXPECT_FALSE(std::filesystem::exists("crashLog.txt") || std::filesystem::exists(besideTheProgram)) << row.folder;
         std::string kept = row.crashReportKept ? row.folder + "/" + shortName + "_crash.txt" : "";
         EXPECT_EQ(std::filesystem::path(crashName.c_str()), std::filesystem::path(kept));
-        if (row.crashReportKept)
-        {
-            EXPECT_NE(readFile(kept).find("-- EXCEPTION DETECTED"), std::string::npos) << kept;
-        }
+        EXPECT_EQ(row.crashReportKept, readFile(kept).find("-- EXCEPTION DETECTED") != std::string::npos) << kept;
     }
     for (FILE* held : heldByOthers)
         if (held)

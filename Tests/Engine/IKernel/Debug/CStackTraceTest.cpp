@@ -317,28 +317,18 @@ struct SThrowAtExit
     bool armed = false;
     ~SThrowAtExit()
     {
-        try
+        if (armed)
         {
-            if (armed)
-                throwFromHere();
-        }
-        catch (const CInvalidArgumentException&)
-        {
+            EXPECT_THROW(throwFromHere(), CInvalidArgumentException);
         }
     }
 } s_throwAtExit;
 
-void throwDuringStaticDestruction(const std::string& crashFile)
-{
-    CStackTrace::setCrashFileName(crashFile.c_str());
-    s_throwAtExit.armed = true;
-    exit(0);
-}
-
 TEST(CStackTraceLateReport, ThrowDuringStaticDestructionReportsIntoTheCrashFile)
 {
     std::string crashFile = makeTestFolder("CStackTraceLateReport") + "/late_crash.txt";
-    EXPECT_EXIT(throwDuringStaticDestruction(crashFile), testing::ExitedWithCode(0), "");
+    EXPECT_EXIT((CStackTrace::setCrashFileName(crashFile.c_str()), s_throwAtExit.armed = true, exit(0)),
+                testing::ExitedWithCode(0), "");
     EXPECT_GT(findFrame(readFile(crashFile), "throwFromHere").second, 0) << crashFile;
 }
 
