@@ -159,12 +159,14 @@ CString openReports(const CString& folder, const CString& shortName)
     CString stem = folder + "/" + shortName;
     CFileName logName(stem + "_log.txt");
     CFileName crashName(stem + "_crash.txt");
+    // On for the log's own first line (why it took a numbered name).
+    getLog()->setWriteToFile(true);
     if (reopenLog(logName.getFullPath().c_str()))
     {
         // A second running instance writes both reports under names of its own.
-        getLog()->setWriteToFile(true);
         return CLog::numberedName(crashName.getFullPath(), getLog()->getFileNumber());
     }
+    getLog()->setWriteToFile(false);
     if (getLog()->getNamesInUse() < CLog::C_MAXIMUM_FILE_NUMBER)
     {
         sayNoLog("cannot write '" + CString(getLog()->getFileName()) + "'",
