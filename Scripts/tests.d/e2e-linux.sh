@@ -619,6 +619,31 @@ CASES
   pass "HOME unset: never a shared folder" "no /tmp/.local/state/keyscout"
 rm -rf "$reports"
 
+# A log left by root in the user's state folder: the log takes the next name.
+state="$(mktemp -d)"
+chown 65534:65534 "$state"
+as_nobody mkdir -m 700 "$state/keyscout"
+echo "root's" >"$state/keyscout/keyscout_log.txt"
+check "root's log in the way: detection works" "x 0" "$(once_pressing_x XDG_STATE_HOME="$state")"
+check "root's log in the way: the next name, saying why" \
+  "Log file '$state/keyscout/keyscout_log.txt' cannot be written (Permission denied): this one writes '$state/keyscout/keyscout_log-2.txt'" \
+  "$(sed -n 's/^\[[^]]*\] //p' "$state/keyscout/keyscout_log-2.txt" 2>/dev/null | head -n 1)"
+rm -rf "$state"
+
+# A "$" in the program's folder is a letter, not an alias: the program runs,
+# says that no log can be named there, and writes nothing anywhere else.
+shared="$work/share\$/tools"
+mkdir -p "$shared"
+cp "$exe" "$shared/keyscout"
+once_from_shared() { (cd "$work" && "$shared/keyscout" --once >"$out" 2>"$work/stderr.txt"); }
+status="$(run_once x once_from_shared)"
+check "a \$ in the program's folder: detection works" "x 0" "$(cat "$out") $status"
+check "a \$ in the program's folder: one line says why there is no log" \
+  "keyscout: no log could be written: its name cannot be made (File name $shared/keyscout_log.txtcontains unresolved alias(es))" \
+  "$(said_no_log)"
+check "a \$ in the program's folder: nothing written" "" "$(ls "$work/crashLog.txt" "$shared"/*.txt 2>/dev/null)"
+rm -rf "$work/share\$"
+
 # A link in the log's place is replaced by the log; what it led to keeps every byte.
 echo "someone else's" >"$work/victim.txt"
 rm -f "$crash_file"

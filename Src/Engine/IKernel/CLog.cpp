@@ -1,5 +1,6 @@
 #include "Engine/IKernel/CLog.h"
 
+#include "Engine/IKernel/CGlobalLogLock.h"
 #include "Engine/IKernel/CLogGlobals.h"
 #include "Engine/IKernel/System/CFileSystem.h"
 #include "Engine/IKernel/System/CSystemServices.h"
@@ -20,6 +21,7 @@ const char cannotOpenMessage[] = "Cannot open log file !\n";
 
 CLog::CLog(const char* fileName)
     : m_fileNumber(1),
+      m_namesInUse(0),
       m_formatBuffer(static_cast<char*>(malloc(8192))),
       m_wideFormatBuffer(static_cast<uint16_t*>(malloc(16384))),
       m_formatBufferSize(m_formatBuffer && m_wideFormatBuffer ? 8192 : 0),
@@ -31,6 +33,12 @@ CLog::CLog(const char* fileName)
       m_file(nullptr),
       m_indentationLength(0),
       m_listenerCount(0),
+      m_heardFirst(nullptr),
+      m_heardLast(nullptr),
+      m_heardCount(0),
+      m_telling(false),
+      m_callsStarted(0),
+      m_callsFinished(0),
       m_memoryReadAt(0),
       m_memoryTextLength(0)
 {
@@ -44,6 +52,9 @@ CLog::~CLog()
     forgetGlobalLog(this);
     if (m_file)
         fclose(m_file);
+    CArray<TLogListener> none;
+    while (void* message = _takeHeard(false, none))
+        free(message);
     free(m_formatBuffer);
     free(m_wideFormatBuffer);
 }
@@ -92,24 +103,9 @@ void CLog::write(const char* text, uint32_t level)
 {
     if (!text)
         return;
-    if (!m_listenerCount)
-    {
-        // Decided once: a listener added from here on hears the next message.
-        _write(text, level, false);
-        return;
-    }
-    // The list is read and the listeners are called under the global lock,
-    // in its place in the lock order (before the file lock).
-    CCriticalSectionLock lock(getGlobalLogLock());
-    // A listener may log, and a nested log overwrites the shared buffer that
-    // `text` may live in: the walk keeps a copy of its own, freed on every
-    // way out (a listener may throw).
-    size_t length = strlen(text) + 1;
-    std::unique_ptr<char, void (*)(void*)> copy(static_cast<char*>(malloc(length)), free);
-    if (copy)
-        memcpy(copy.get(), text, length);
-    // Out of memory: written, but not heard.
-    _write(copy ? copy.get() : text, level, copy != nullptr);
+    // Decided once: a listener added from here on hears the next message.
+    _write(text, level, m_listenerCount != 0);
+    tellListeners();
 }
 
 void CLog::_write(const char* text, uint32_t level, bool heard)
@@ -240,51 +236,57 @@ void CLog::_writeLine(const char* text, uint32_t level, bool heard)
                 fputs(text, m_file);
                 fflush(m_file);
             }
+            if (heard)
+                _queueHeard(prefix, indentation, text);
         }
     }
     if (accepted == C_ACCEPT_CANNOT_OPEN)
         CSystemServices::debugOutput(cannotOpenMessage);
     if (accepted != C_ACCEPT_WRITE)
         return;
-    if (heard)
-    {
-        const char* pieces[] = {prefix, indentation, text};
-        _tellListeners(pieces, 3);
-    }
     if (m_mirrorToDebugger)
         _mirror(prefix, indentation, text);
 }
 
 void CLog::printf(const char* format, ...)
 {
-    // The global lock first, as every logging path takes it: a listener that
-    // this message calls may log through the global calls.
-    CCriticalSectionLock globalLock(getGlobalLogLock());
-    CCriticalSectionLock lock(m_formatLock);
-    va_list args;
-    for (;;)
     {
-        va_start(args, format);
-        int length = vsnprintf(m_formatBuffer, m_formatBufferSize, format, args);
-        va_end(args);
-        if (length < 0)
-            return;
-        if (static_cast<uint32_t>(length) < m_formatBufferSize)
-            break;
-        uint32_t size = m_formatBufferSize ? m_formatBufferSize * 2 : 8192;
-        while (size <= static_cast<uint32_t>(length))
-            size *= 2;
-        char* narrow = static_cast<char*>(realloc(m_formatBuffer, size));
-        if (!narrow)
-            return;
-        m_formatBuffer = narrow;
-        uint16_t* wide = static_cast<uint16_t*>(realloc(m_wideFormatBuffer, size * 2u));
-        if (!wide)
-            return;
-        m_wideFormatBuffer = wide;
-        m_formatBufferSize = size;
+        // The global lock first, as every logging path takes it.
+        CGlobalLogLock globalLock;
+        CCriticalSectionLock lock(m_formatLock);
+        va_list args;
+        for (;;)
+        {
+            va_start(args, format);
+            int length = vsnprintf(m_formatBuffer, m_formatBufferSize, format, args);
+            va_end(args);
+            if (length < 0)
+                return;
+            if (static_cast<uint32_t>(length) < m_formatBufferSize)
+                break;
+            if (!_growFormatBuffers(static_cast<uint32_t>(length)))
+                return;
+        }
+        write(m_formatBuffer, 1);
     }
-    write(m_formatBuffer, 1);
+    tellListeners();
+}
+
+bool CLog::_growFormatBuffers(uint32_t length)
+{
+    uint32_t size = m_formatBufferSize ? m_formatBufferSize * 2 : 8192;
+    while (size <= length)
+        size *= 2;
+    char* narrow = static_cast<char*>(realloc(m_formatBuffer, size));
+    if (!narrow)
+        return false;
+    m_formatBuffer = narrow;
+    uint16_t* wide = static_cast<uint16_t*>(realloc(m_wideFormatBuffer, size * 2u));
+    if (!wide)
+        return false;
+    m_wideFormatBuffer = wide;
+    m_formatBufferSize = size;
+    return true;
 }
 
 } // namespace Engine

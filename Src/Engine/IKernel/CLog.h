@@ -14,6 +14,13 @@
 namespace Tavrin {
 namespace Engine {
 
+// Hears every piece of output (prefix, indentation, text) of the messages
+// written while it is registered. Listeners are called one at a time, in the
+// order the pieces were written, and never under a log lock: a message that
+// another thread logs meanwhile is told after the running call returns,
+// perhaps on the listener's thread. So a listener may log, and may wait for
+// a thread that logs; it must not wait for a thread that removes a listener
+// (removeListener waits for the running call).
 typedef void (*TLogListener)(const char* text);
 
 // The process's text log: level filter, line cutting, time stamp prefix,
@@ -42,29 +49,44 @@ public:
     void setIndentation(const char* text);
     void addListener(TLogListener listener);
     // Once this returns the listener is not called again, on any thread: it
-    // waits for a message being heard elsewhere.
+    // waits for a listener call running on another thread.
     void removeListener(TLogListener listener);
+    // Tells the listeners what was written while the calling thread held the
+    // global log lock; paths that hold it call this once they let it go.
+    void tellListeners();
 
     uint32_t getLowestLevel() const { return m_lowestLevel; }
     uint32_t getTimeStampMode() const { return m_timeStampMode; }
     const char* getFileName() const { return m_fileName.c_str(); }
-    // 1 for the name asked for; n when another running instance held the
-    // names before and this log writes numberedName(name, n).
+    // Numbered names a log tries before it gives up.
+    static constexpr uint32_t C_MAXIMUM_FILE_NUMBER = 16;
+
+    // 1 for the name asked for; n when the names before could not be opened
+    // (most often: other running instances hold them) and this log writes
+    // numberedName(name, n).
     uint32_t getFileNumber() const { return m_fileNumber; }
+    // How many of the numbered names the last reopen found in use.
+    uint32_t getNamesInUse() const { return m_namesInUse; }
 
     // Closes the file and starts it anew with the log header (see reopenLog).
-    // False when no file could be made.
+    // False, with the system's error set, when no file could be made.
     bool reopen(const char* name);
 
     // "x_log.txt" for 1, "x_log-2.txt" for 2: the name of a report of the
     // n-th of several running instances.
     static CString numberedName(const CString& path, uint32_t number);
 
+    // The system's text for an error code as a phrase for a message: no line
+    // end, no full stop.
+    static CString errorPhrase(int32_t code);
+
     // Writes `ticks / frequency` seconds as printf's "%7.3f" would (exact
     // halves round up); returns the length. `out` holds at least 32 bytes.
     static uint32_t formatSeconds(char* out, uint64_t ticks, uint64_t frequency);
 
 private:
+    struct _SHeardMessage;
+
     enum TAccept
     {
         C_ACCEPT_DROPPED,
@@ -77,7 +99,14 @@ private:
     void _writeLine(const char* text, uint32_t level, bool heard);
     void _writeCut(const char* text, uint32_t level, bool heard);
     uint32_t _buildPrefix(char* prefix);
-    void _tellListeners(const char* const* pieces, uint32_t pieceCount);
+    bool _growFormatBuffers(uint32_t length);
+    void _queueHeard(const char* prefix, const char* indentation, const char* text);
+    _SHeardMessage* _takeHeard(bool nested, CArray<TLogListener>& listeners);
+    void _tellMessage(const _SHeardMessage& message, const CArray<TLogListener>& listeners);
+    bool _startCall(TLogListener listener);
+    void _endCall();
+    void _endTelling();
+    bool _hasFinishedCall(uint64_t call);
     bool _openFirstFreeName(const CString& name);
     void _writeHeader(FILE* file) const;
     void _mirror(const char* prefix, const char* indentation, const char* text);
@@ -85,6 +114,9 @@ private:
 
     CString m_fileName;
     uint32_t m_fileNumber;
+    uint32_t m_namesInUse;
+    // Why the first name was refused; empty when it was in use.
+    CString m_firstRefusal;
     char* m_formatBuffer;
     uint16_t* m_wideFormatBuffer;
     uint32_t m_formatBufferSize;
@@ -98,10 +130,19 @@ private:
     FILE* m_file;
     uint32_t m_indentationLength;
     char m_indentation[256];
-    // Guarded by the global log lock, which is held while they are called.
+    // Guards the listeners and what they have yet to hear; taken after the
+    // file lock, and no other lock is taken while it is held.
+    CCriticalSection m_listenerLock;
     CArray<TLogListener> m_listeners;
-    // Spares writers the global lock while nobody listens.
+    // Spares writers the listener lock while nobody listens.
     std::atomic<uint32_t> m_listenerCount;
+    _SHeardMessage* m_heardFirst;
+    _SHeardMessage* m_heardLast;
+    std::atomic<uint32_t> m_heardCount;
+    // Whether a thread is telling the listeners; the calls it started and finished.
+    bool m_telling;
+    uint64_t m_callsStarted;
+    uint64_t m_callsFinished;
     // The memory figures of the time stamp, already formatted, and when
     // they were read (under the file lock).
     uint64_t m_memoryReadAt;
@@ -111,9 +152,6 @@ private:
 
 // The global log; null before installLog and after uninstallLog.
 CLog* getLog();
-// Taken first by every path that logs: the global calls, a log's own
-// printf, the listener walk and the crash report (before its own lock).
-CCriticalSection& getGlobalLogLock();
 
 void log(const char* format, ...) TAVRIN_PRINTF(1, 2);
 void logLevel(uint32_t level, const char* format, ...) TAVRIN_PRINTF(2, 3);

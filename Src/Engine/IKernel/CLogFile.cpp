@@ -5,18 +5,12 @@
 #include "Engine/IKernel/System/CFileName.h"
 #include "Engine/IKernel/System/CFileSystem.h"
 #include "Engine/IKernel/System/CSystem.h"
+#include "Engine/IKernel/System/CSystemServices.h"
 
 #include <cstring>
 
 namespace Tavrin {
 namespace Engine {
-
-namespace {
-
-// Names tried when other running instances hold the log's name.
-const uint32_t maximumFileNumber = 16;
-
-} // namespace
 
 // "%s%s%s" of folder, "/" and name, kept whole: a name cut short would name another file.
 CString composeLogName(const char* name)
@@ -43,6 +37,17 @@ void CLog::_writeHeader(FILE* file) const
     fputs("\n", file);
 }
 
+CString CLog::errorPhrase(int32_t code)
+{
+    char* text = CSystemServices::getErrorText(code);
+    CString phrase = text ? text : "";
+    CSystemServices::freeErrorText(text);
+    int32_t length = phrase.getLength();
+    while (length > 0 && (phrase[length - 1] == '\n' || phrase[length - 1] == '\r' || phrase[length - 1] == '.'))
+        --length;
+    return phrase.left(length);
+}
+
 CString CLog::numberedName(const CString& path, uint32_t number)
 {
     if (number <= 1)
@@ -59,22 +64,37 @@ CString CLog::numberedName(const CString& path, uint32_t number)
     return path.left(stemLength) + suffix + (dot ? dot : "");
 }
 
-// Caller holds the file lock. The first of the numbered names that no other
-// running instance holds: two instances never write into one file.
+// Caller holds the file lock. The first of the numbered names that can be
+// opened: two instances never write into one file, and a name that another
+// user's file or a folder took only moves the log to the next. Without one,
+// the system's error is that of the first name refused for another reason
+// than being in use.
 bool CLog::_openFirstFreeName(const CString& name)
 {
-    int32_t outcome = CFileSystem::C_OPEN_FAILED;
-    for (uint32_t number = 1; number <= maximumFileNumber; ++number)
+    m_namesInUse = 0;
+    int32_t firstError = 0;
+    for (uint32_t number = 1; number <= C_MAXIMUM_FILE_NUMBER; ++number)
     {
         CString candidate = numberedName(name, number);
+        int32_t outcome = CFileSystem::C_OPEN_FAILED;
         FILE* file = CFileSystem::openOwnFile(candidate, true, &outcome);
-        if (outcome == CFileSystem::C_OPEN_IN_USE)
-            continue;
-        m_fileName = candidate;
-        m_fileNumber = number;
-        m_file = file;
-        return file != nullptr;
+        if (file)
+        {
+            m_fileName = candidate;
+            m_fileNumber = number;
+            m_file = file;
+            return true;
+        }
+        bool inUse = outcome == CFileSystem::C_OPEN_IN_USE;
+        int32_t error = CSystemServices::getLastError();
+        m_namesInUse += inUse ? 1 : 0;
+        if (!inUse && !firstError)
+            firstError = error;
+        if (number == 1)
+            m_firstRefusal = inUse ? CString() : errorPhrase(error);
     }
+    if (firstError)
+        CSystemServices::setLastError(firstError);
     return false;
 }
 
@@ -109,14 +129,17 @@ bool CLog::reopen(const char* name)
             fflush(m_file);
         }
     }
+    if (!opened)
+        return false;
     _announceFile();
-    if (opened && m_fileNumber > 1)
+    if (m_fileNumber > 1)
     {
-        CString line = "Log file '" + resolved + "' is in use by another instance of the program: this one writes '" +
-                       m_fileName + "'\n";
+        CString why = m_firstRefusal.isEmpty() ? CString("is in use by another instance of the program")
+                                               : "cannot be written (" + m_firstRefusal + ")";
+        CString line = "Log file '" + resolved + "' " + why + ": this one writes '" + m_fileName + "'\n";
         write(line.c_str(), 2);
     }
-    return opened;
+    return true;
 }
 
 } // namespace Engine

@@ -1,5 +1,6 @@
 #include "Engine/IKernel/CLog.h"
 
+#include "Engine/IKernel/CGlobalLogLock.h"
 #include "Engine/IKernel/CKernelThrowReporter.h"
 #include "Engine/IKernel/CLogGlobals.h"
 #include "Engine/IKernel/System/CSystemServices.h"
@@ -22,12 +23,6 @@ size_t sharedBufferSize = 0;
 
 // Past this a wide format that keeps failing is taken as unconvertible.
 const size_t maximumWideBufferBytes = 64u << 20;
-
-CCriticalSection& globalLogLock()
-{
-    static CCriticalSection lock;
-    return lock;
-}
 
 // Keeps the old buffers when the heap refuses.
 bool growSharedBuffers(size_t size)
@@ -56,11 +51,6 @@ CLog* getLog()
     return globalLog;
 }
 
-CCriticalSection& getGlobalLogLock()
-{
-    return globalLogLock();
-}
-
 void forgetGlobalLog(const CLog* log)
 {
     if (globalLog == log)
@@ -69,13 +59,22 @@ void forgetGlobalLog(const CLog* log)
 
 uint32_t getLogSharedBufferSize()
 {
-    CCriticalSectionLock lock(globalLogLock());
+    CGlobalLogLock lock;
     return static_cast<uint32_t>(sharedBufferSize);
 }
 
-void logList(uint32_t level, const char* format, va_list args)
+namespace {
+
+// The listeners hear what a global call wrote once its lock is let go.
+void tellGlobalListeners()
 {
-    CCriticalSectionLock lock(globalLogLock());
+    if (CLog* target = globalLog)
+        target->tellListeners();
+}
+
+void writeFormatted(uint32_t level, const char* format, va_list args)
+{
+    CGlobalLogLock lock;
     if (!globalLog || !format || !sharedBuffer)
         return;
     for (;;)
@@ -92,6 +91,43 @@ void logList(uint32_t level, const char* format, va_list args)
             return;
     }
     globalLog->write(sharedBuffer, level);
+}
+
+void writeWide(const wchar_t* format, va_list formatArgs)
+{
+    CGlobalLogLock lock;
+    if (!globalLog || !format || !sharedWideBuffer)
+        return;
+    for (;;)
+    {
+        size_t units = wideUnits();
+        va_list args;
+        va_copy(args, formatArgs);
+        errno = 0;
+        int length = vswprintf(sharedWideBuffer, units, format, args);
+        int error = errno;
+        va_end(args);
+        // NOTE: glibc answers -1 when the text does not fit, mingw's C99
+        // runtime the length it needed (like snprintf): both mean grow.
+        if (length >= 0 && static_cast<size_t>(length) < units)
+            break;
+        if (length < 0 && error == EILSEQ)
+            return;
+        if (sharedBufferSize >= maximumWideBufferBytes || !growSharedBuffers(sharedBufferSize * 2))
+            return;
+    }
+    int32_t length = 0;
+    char* text = wcharToUtf8(sharedWideBuffer, &length);
+    globalLog->write(text, 1);
+    free(text);
+}
+
+} // namespace
+
+void logList(uint32_t level, const char* format, va_list args)
+{
+    writeFormatted(level, format, args);
+    tellGlobalListeners();
 }
 
 void log(const char* format, ...)
@@ -112,31 +148,11 @@ void logLevel(uint32_t level, const char* format, ...)
 
 void logWide(const wchar_t* format, ...)
 {
-    CCriticalSectionLock lock(globalLogLock());
-    if (!globalLog || !format || !sharedWideBuffer)
-        return;
-    for (;;)
-    {
-        size_t units = wideUnits();
-        va_list args;
-        va_start(args, format);
-        errno = 0;
-        int length = vswprintf(sharedWideBuffer, units, format, args);
-        int error = errno;
-        va_end(args);
-        // NOTE: glibc answers -1 when the text does not fit, mingw's C99
-        // runtime the length it needed (like snprintf): both mean grow.
-        if (length >= 0 && static_cast<size_t>(length) < units)
-            break;
-        if (length < 0 && error == EILSEQ)
-            return;
-        if (sharedBufferSize >= maximumWideBufferBytes || !growSharedBuffers(sharedBufferSize * 2))
-            return;
-    }
-    int32_t length = 0;
-    char* text = wcharToUtf8(sharedWideBuffer, &length);
-    globalLog->write(text, 1);
-    free(text);
+    va_list args;
+    va_start(args, format);
+    writeWide(format, args);
+    va_end(args);
+    tellGlobalListeners();
 }
 
 void logLastError()
@@ -156,7 +172,7 @@ void logLastError()
 void installLog()
 {
     installKernelThrowReporter();
-    CCriticalSectionLock lock(globalLogLock());
+    CGlobalLogLock lock;
     if (!sharedBuffer && !growSharedBuffers(4096))
         return;
     // A second install must not leak the first log and its open file.
@@ -167,7 +183,7 @@ void installLog()
 
 void uninstallLog()
 {
-    CCriticalSectionLock lock(globalLogLock());
+    CGlobalLogLock lock;
     delete globalLog;
     globalLog = nullptr;
     free(sharedBuffer);
@@ -181,9 +197,14 @@ bool reopenLog(const char* name)
 {
     // The header's system section may log (a failed adapter enumeration)
     // while the file lock is held: take the global lock first, in its order.
-    CCriticalSectionLock lock(globalLogLock());
-    CLog* target = globalLog;
-    return target && target->reopen(name);
+    bool opened;
+    {
+        CGlobalLogLock lock;
+        CLog* target = globalLog;
+        opened = target && target->reopen(name);
+    }
+    tellGlobalListeners();
+    return opened;
 }
 
 } // namespace Engine

@@ -133,14 +133,6 @@ CString withoutEnding(const CString& text)
     return text.left(length);
 }
 
-CString lastErrorText()
-{
-    char* text = CSystemServices::getErrorText(CSystemServices::getLastError());
-    CString reason = text ? text : "";
-    CSystemServices::freeErrorText(text);
-    return withoutEnding(reason);
-}
-
 // Without a log file the user hears of it once, on standard error.
 void sayNoLog(const CString& what, const CString& reason)
 {
@@ -149,25 +141,43 @@ void sayNoLog(const CString& what, const CString& reason)
     fflush(stderr);
 }
 
+void sayNoFreeLogName(const CString& logName)
+{
+    CString count;
+    count.format("%u", CLog::C_MAXIMUM_FILE_NUMBER);
+    sayNoLog("'" + logName + "' and its numbered names are all in use",
+             count + " instances of the program are running");
+}
+
 // Opens the log in the report folder; the crash report's name, or empty
-// after saying why when no log can be written there.
+// after saying why when no log can be written there. With every name held
+// by other instances the crash report is still written, under its own name.
 CString openReports(const CString& folder, const CString& shortName)
 {
     if (!CFileUtils::makeDirectories(folder))
     {
-        sayNoLog("cannot create the folder '" + folder + "'", lastErrorText());
+        sayNoLog("cannot create the folder '" + folder + "'", CLog::errorPhrase(CSystemServices::getLastError()));
         return CString();
     }
     CString stem = folder + "/" + shortName;
     CFileName logName(stem + "_log.txt");
     CFileName crashName(stem + "_crash.txt");
-    if (!reopenLog(logName.getFullPath().c_str()))
+    // On for the log's own first line (why it took a numbered name).
+    getLog()->setWriteToFile(true);
+    if (reopenLog(logName.getFullPath().c_str()))
     {
-        sayNoLog("cannot write '" + CString(getLog()->getFileName()) + "'", lastErrorText());
+        // A second running instance writes both reports under names of its own.
+        return CLog::numberedName(crashName.getFullPath(), getLog()->getFileNumber());
+    }
+    getLog()->setWriteToFile(false);
+    if (getLog()->getNamesInUse() < CLog::C_MAXIMUM_FILE_NUMBER)
+    {
+        sayNoLog("cannot write '" + CString(getLog()->getFileName()) + "'",
+                 CLog::errorPhrase(CSystemServices::getLastError()));
         return CString();
     }
-    // A second running instance writes both reports under names of its own.
-    return CLog::numberedName(crashName.getFullPath(), getLog()->getFileNumber());
+    sayNoFreeLogName(getLog()->getFileName());
+    return crashName.getFullPath();
 }
 
 } // namespace
@@ -246,6 +256,11 @@ void IKernel::_configureLog()
 
 void IKernel::_startReports()
 {
+    // Until the reports are open, a failure to open them (which throws, and
+    // logs) writes nowhere: not to the log's first name, not to the crash
+    // report's name of before the install.
+    getLog()->setWriteToFile(false);
+    CStackTrace::setCrashFileName("");
     CString crashName;
     if (s_reportsEnabled)
     {
@@ -258,9 +273,6 @@ void IKernel::_startReports()
             sayNoLog("its name cannot be made", withoutEnding(exception.getDetails()));
         }
     }
-    // Not even the log's first name: the messages would only fail to open it.
-    if (crashName.isEmpty())
-        getLog()->setWriteToFile(false);
     log("Installing IKernel\n");
     logWorkingDirectory();
     CStackTrace::installCrashHandler(crashName.c_str());

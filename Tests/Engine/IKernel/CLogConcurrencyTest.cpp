@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstring>
 #include <map>
 #include <string>
 #include <thread>
@@ -155,6 +156,46 @@ TEST_F(CLogConcurrencyTest, ListenerAddedMeanwhileSeesNoOverwrittenText)
     }
     seen.erase("<P>" + innerLine);
     EXPECT_TRUE(seen.empty()) << seen.begin()->first;
+}
+
+std::vector<std::string> heardByTheJoiner;
+
+// Hands the messages it hears to a thread that logs, and waits for it.
+void joiningListener(const char* text)
+{
+    heardByTheJoiner.push_back(text);
+    if (strncmp(text, "hand", 4) == 0)
+        std::thread([] {
+            Tavrin::Engine::log("logged by the waited thread\n");
+            getLog()->printf("printed by it\n");
+        }).join();
+}
+
+// In a child process that ends itself with status 2 when the listener hangs.
+void logToAListenerThatWaitsForALoggingThread()
+{
+    installLog();
+    getLog()->setLowestLevel(1);
+    getLog()->setTimeStampMode(CLog::C_TIMESTAMP_NONE);
+    reopenLog((TavrinTests::makeTestFolder("CLogListenerConcurrency") + "/log.txt").c_str());
+    getLog()->addListener(joiningListener);
+    std::thread([] {
+        std::this_thread::sleep_for(std::chrono::seconds(10));
+        _Exit(2);
+    }).detach();
+    Tavrin::Engine::log("hand over\n");
+    getLog()->printf("hand over through printf\n");
+    const std::vector<std::string> expected = {"hand over\n", "logged by the waited thread\n", "printed by it\n",
+                                               "hand over through printf\n", "logged by the waited thread\n",
+                                               "printed by it\n"};
+    fputs(heardByTheJoiner == expected ? "all heard\n" : "not all heard\n", stderr);
+    _Exit(0);
+}
+
+TEST(CLogListenerConcurrency, ListenerWaitingForAThreadThatLogsDoesNotHang)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(logToAListenerThatWaitsForALoggingThread(), testing::ExitedWithCode(0), "all heard");
 }
 
 } // namespace

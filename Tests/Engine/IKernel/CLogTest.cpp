@@ -453,6 +453,44 @@ TEST_F(CLogTest, TwoRunningInstancesNeverWriteIntoOneLogFile)
     EXPECT_EQ(readFile(first), "first instance's line\n");
 }
 
+// Whatever took one of the log's names (a folder, another user's file,
+// another instance) moves the log on to the next name, and its first line
+// says why; with every name in use no file is announced.
+TEST_F(CLogTest, NamesThatCannotBeOpenedAreSkipped)
+{
+    const struct
+    {
+        uint32_t inUse, folderAt, expected; // names 1 to inUse are held by other instances
+        const char* why;
+    } cases[] = {{0, 1, 2, "cannot be written ("},
+                 {1, 2, 3, "is in use by another instance of the program"},
+                 {CLog::C_MAXIMUM_FILE_NUMBER, 0, 0, ""}};
+    getLog()->setLowestLevel(1);
+    for (const auto& row : cases)
+    {
+        CString first = m_folder.file(std::to_string(row.inUse) + "_log.txt").c_str();
+        std::vector<FILE*> held;
+        int32_t outcome;
+        for (uint32_t number = 1; number <= row.inUse; ++number)
+            held.push_back(CFileSystem::openOwnFile(CLog::numberedName(first, number), true, &outcome));
+        if (row.folderAt)
+            std::filesystem::create_directory(CLog::numberedName(first, row.folderAt).c_str());
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(reopenLog(first.c_str()), row.expected != 0) << first.c_str();
+        std::string announced = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(getLog()->getFileNumber(), std::max(row.expected, 1u));
+        EXPECT_EQ(getLog()->getNamesInUse(), row.inUse);
+        EXPECT_FALSE(!row.expected && announced.find("Log file is") != std::string::npos) << announced;
+        std::vector<std::string> lines = splitLines(markTimeStamps(readFile(logPath())));
+        std::string said = lines.empty() ? "" : lines.back();
+        EXPECT_EQ(row.expected ? said.rfind("<P>Log file '" + std::string(first.c_str()) + "' " + row.why, 0) : 0, 0u)
+            << said;
+        for (FILE* file : held)
+            if (file)
+                fclose(file);
+    }
+}
+
 TEST_F(CLogTest, UnopenableFileLosesTheMessageAndRetries)
 {
     CLog* log = getLog();

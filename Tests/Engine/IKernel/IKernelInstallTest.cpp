@@ -5,6 +5,7 @@
 #include "Engine/IKernel/Patterns/CNameManager.h"
 #include "Engine/IKernel/Resources/CProgress.h"
 #include "Engine/IKernel/Resources/CResourceLocationManager.h"
+#include "Engine/IKernel/System/CFileSystem.h"
 #include "Engine/IKernel/System/CMainThread.h"
 #include "Engine/IKernel/System/CModuleManager.h"
 #include "Engine/IKernel/System/CTaskManager.h"
@@ -243,43 +244,59 @@ TEST(IKernelInstall, ReportsGoToAChosenFolderInsteadOfTheExecutables)
     EXPECT_NE(readFile(chosen).find("IKernel uninstalled"), std::string::npos) << chosen;
 }
 
-// Neither the working directory nor a folder for the reports is needed to run.
-TEST(IKernelInstall, InstallGoesOnWithoutAReportFolderAndSaysSoOnce)
+// Neither the working directory nor a log is needed to run. One line says
+// why there is no log, and nothing is written anywhere else; a crash report
+// whose own name is free is kept.
+TEST(IKernelInstall, InstallGoesOnWithoutALogAndSaysSoOnce)
 {
     CKernelFactsGuard facts;
+    IKernel::setExecutablePath(CFileSystem::getExecutablePath().c_str(), ".");
+    std::string shortName = IKernel::getApplicationShortName().c_str();
+    std::string besideTheProgram = installedLogPath();
     CTempFolder temporary;
     std::ofstream(temporary.file("file")) << "a file where a folder would be\n";
-    std::string folder = temporary.file("file") + "/reports";
-    IKernel::setReportFolder(folder.c_str());
-    std::filesystem::remove("crashLog.txt");
-    testing::internal::CaptureStderr();
-    IKernel::install();
-    ASSERT_NE(getLog(), nullptr);
-    // An earlier test's log; nothing may write it again.
-    std::string besideTheProgram = installedLogPath();
-    std::filesystem::remove(besideTheProgram);
-    CString crashName = CStackTrace::getCrashFileName();
-    EXPECT_THROW(TAVRIN_THROW(CInvalidOperationException, "after install\n", "Engine/Tests/IKernelInstallTest"),
-                 CInvalidOperationException);
-    IKernel::uninstall();
-    std::string errors = testing::internal::GetCapturedStderr();
-    IKernel::setReportFolder(nullptr);
+    std::filesystem::create_directory(temporary.file("busy"));
+    std::vector<FILE*> heldByOthers(CLog::C_MAXIMUM_FILE_NUMBER);
+    int32_t outcome;
+    for (uint32_t number = 1; number <= heldByOthers.size(); ++number)
+        heldByOthers[number - 1] = CFileSystem::openOwnFile(
+            CLog::numberedName((temporary.file("busy") + "/" + shortName + "_log.txt").c_str(), number), true, &outcome);
+    const struct
+    {
+        std::string folder, said;
+        bool crashReportKept;
+    } cases[] = {
+        {temporary.file("file") + "/reports", "cannot create the folder '" + temporary.file("file") + "/reports' (", false},
+        {temporary.file("a$b"), "its name cannot be made (File name " + temporary.file("a$b") + "/" + shortName, false},
+        {temporary.file("busy"), "_log.txt' and its numbered names are all in use (16 instances of the program are running)",
+         true},
+    };
+    for (const auto& row : cases)
+    {
+        IKernel::setReportFolder(row.folder.c_str());
+        std::filesystem::remove("crashLog.txt");
+        std::filesystem::remove(besideTheProgram);
+        testing::internal::CaptureStderr();
+        IKernel::install();
+        CString crashName = CStackTrace::getCrashFileName();
+        EXPECT_THROW(TAVRIN_THROW(CInvalidOperationException, "after install\n", "Engine/Tests/IKernelInstallTest"),
+                     CInvalidOperationException);
+        IKernel::uninstall();
+        std::string errors = testing::internal::GetCapturedStderr();
+        IKernel::setReportFolder(nullptr);
 
-    EXPECT_EQ(IKernel::getInstallCount(), 0u);
-    EXPECT_STREQ(crashName.c_str(), "") << "reports go to the log only";
-    std::vector<std::string> said;
-    for (const std::string& line : splitLines(errors))
-        if (line.find("no log could be written") != std::string::npos)
-            said.push_back(line);
-    ASSERT_EQ(said.size(), 1u) << errors;
-    EXPECT_EQ(said[0].rfind(std::string(IKernel::getApplicationShortName().c_str()) +
-                                ": no log could be written: cannot create the folder '" + folder + "' (",
-                            0),
-              0u)
-        << said[0];
-    EXPECT_EQ(errors.find("Cannot open log file"), std::string::npos) << errors;
-    EXPECT_FALSE(std::filesystem::exists("crashLog.txt"));
-    EXPECT_FALSE(std::filesystem::exists(besideTheProgram));
+        std::regex said(shortName + ": no log could be written: .*\n");
+        EXPECT_EQ(std::distance(std::sregex_iterator(errors.begin(), errors.end(), said), std::sregex_iterator()), 1) << errors;
+        EXPECT_NE(errors.find(row.said), std::string::npos) << errors;
+        EXPECT_EQ(errors.find("Cannot open log file"), std::string::npos) << errors;
+        EXPECT_FALSE(std::filesystem::exists("crashLog.txt") || std::filesystem::exists(besideTheProgram)) << row.folder;
+        std::string kept = row.crashReportKept ? row.folder + "/" + shortName + "_crash.txt" : "";
+        EXPECT_EQ(std::filesystem::path(crashName.c_str()), std::filesystem::path(kept));
+        EXPECT_EQ(row.crashReportKept, readFile(kept).find("-- EXCEPTION DETECTED") != std::string::npos) << kept;
+    }
+    for (FILE* held : heldByOthers)
+        if (held)
+            fclose(held);
 }
 
 TEST(IKernelInstall, InstallGoesOnFromADeletedWorkingDirectory)

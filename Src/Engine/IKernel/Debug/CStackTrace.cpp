@@ -4,6 +4,7 @@
 #include "Engine/IKernel/System/CFileSystem.h"
 
 #include "Engine/IKernel/CException.h"
+#include "Engine/IKernel/CGlobalLogLock.h"
 #include "Engine/IKernel/CKernelThrowReporter.h"
 #include "Engine/IKernel/CLog.h"
 #include "Engine/IKernel/Debug/CStackWalker.h"
@@ -21,11 +22,13 @@ namespace Engine {
 
 namespace {
 
-// Kept whole: a name cut short would name another file.
+// Kept whole: a name cut short would name another file. Never destroyed,
+// like the reporter that asks for reports: a throw during static destruction
+// still finds its file's name and the lock.
 CString& crashFilePath()
 {
-    static CString name("crashLog.txt");
-    return name;
+    static CString* name = new CString("crashLog.txt");
+    return *name;
 }
 std::atomic<bool> s_firstSignal(true);
 // The system section of a report can itself throw, and every throw asks for
@@ -34,8 +37,8 @@ thread_local bool t_writingReport = false;
 
 CCriticalSection& crashLock()
 {
-    static CCriticalSection lock;
-    return lock;
+    static CCriticalSection* lock = new CCriticalSection();
+    return *lock;
 }
 
 struct _SReportGuard
@@ -124,20 +127,8 @@ void writeHead(FILE* file)
     reportLine(file, "\nSymbols table:\n");
 }
 
-} // namespace
-
-void CStackTrace::writeCrashReport(const void* context)
+void writeReport(const void* context)
 {
-    if (t_writingReport)
-        return;
-    _SReportGuard guard;
-    // Every line of the report is logged: the global log lock comes first, as
-    // on every path that logs, or a thread logging when a listener throws
-    // and a thread writing a report would each wait for the other's lock.
-    CCriticalSectionLock logLock(getGlobalLogLock());
-    // Taken before the file is created: a report opened while another is
-    // being written would overwrite it from the start and leave its tail.
-    CCriticalSectionLock lock(crashLock());
     CStackWalker walker;
     _SReportFile report = {openReportFile()};
     if (const char* failure = walker.open())
@@ -160,6 +151,28 @@ void CStackTrace::writeCrashReport(const void* context)
     }
     walker.close();
     report.close();
+}
+
+} // namespace
+
+void CStackTrace::writeCrashReport(const void* context)
+{
+    if (t_writingReport)
+        return;
+    // Also while the listeners hear the report: one that asks for a report is skipped.
+    _SReportGuard guard;
+    {
+        // Every line of the report is logged: the global log lock comes first,
+        // as on every path that logs, or a thread logging when a listener
+        // throws and a thread writing a report would each wait for the other's lock.
+        CGlobalLogLock logLock;
+        // Taken before the file is created: a report opened while another is
+        // being written would overwrite it from the start and leave its tail.
+        CCriticalSectionLock lock(crashLock());
+        writeReport(context);
+    }
+    if (CLog* log = getLog())
+        log->tellListeners();
 }
 
 void CStackTrace::installCrashHandler(const char* crashFileName)

@@ -31,6 +31,24 @@ CString withoutTrailingSeparator(const CString& path)
     return endsWithSeparator(path) ? path.left(path.getLength() - 1) : path;
 }
 
+CString joinPath(const CString& folder, const CString& name)
+{
+    return endsWithSeparator(folder) ? folder + name : folder + "/" + name;
+}
+
+// The file name's part before its last dot.
+CString baseNameOf(const CString& path)
+{
+    int32_t start = path.getLength();
+    while (start > 0 && !isSeparator(path[start - 1]))
+        --start;
+    CString name(path.c_str() + start);
+    for (int32_t dot = name.getLength() - 1; dot >= 0; --dot)
+        if (name[dot] == '.')
+            return name.left(dot);
+    return name;
+}
+
 } // namespace
 
 CArray<_SPathAlias>* CFileUtils::s_aliases = nullptr;
@@ -48,19 +66,21 @@ void CFileUtils::createAliasArray()
     s_aliases = new CArray<_SPathAlias>();
     try
     {
+        // Folders the system names are taken as they stand, never read for
+        // aliases: a "$" in them is a letter (\\host\c$\tools, /tmp/share$).
         const CString& folder = IKernel::getExecutableFolder();
-        addAlias("Exe", folder.isEmpty() ? CString(".") : folder);
-        addAlias("Temp", CFileSystem::getTemporaryFolder());
-        CFileName executable(CFileSystem::getExecutablePath());
-        CString cache = "$Temp/" + executable.getBaseName() + "/Cache";
-        createDirectory(cache);
-        addAlias("Cache", cache);
+        _addSystemAlias("Exe", folder.isEmpty() ? CString(".") : folder);
+        CString temporary = CFileSystem::getTemporaryFolder();
+        _addSystemAlias("Temp", temporary);
+        CString cache = joinPath(temporary, baseNameOf(CFileSystem::getExecutablePath())) + "/Cache";
+        _createResolvedDirectory(cache);
+        _addSystemAlias("Cache", cache);
         CString documents;
-        if (CFileSystem::getDocumentsFolder(documents))
-            addAlias("User", documents + "/" + IKernel::getApplicationName());
-        else
-            addAlias("User", "$Temp/" + IKernel::getApplicationName() + "/User");
-        createDirectory("$User");
+        CString user = CFileSystem::getDocumentsFolder(documents)
+                           ? joinPath(documents, IKernel::getApplicationName())
+                           : joinPath(temporary, IKernel::getApplicationName()) + "/User";
+        _addSystemAlias("User", user);
+        _createResolvedDirectory(user);
     }
     catch (...)
     {
@@ -100,6 +120,12 @@ void CFileUtils::addAlias(const CString& name, const CString& path)
         }
     }
     s_aliases->add(_SPathAlias{name, resolved});
+}
+
+void CFileUtils::_addSystemAlias(const CString& name, const CString& path)
+{
+    if (!path.isEmpty())
+        s_aliases->add(_SPathAlias{name, path});
 }
 
 void CFileUtils::removeAlias(const CString& name)
@@ -234,8 +260,12 @@ void CFileUtils::createDirectory(const CString& path)
 {
     if (path.isEmpty())
         return;
-    CString resolved = resolveAliases(withoutTrailingSeparator(path));
-    if (exists(resolved) || makeDirectories(resolved))
+    _createResolvedDirectory(resolveAliases(withoutTrailingSeparator(path)));
+}
+
+void CFileUtils::_createResolvedDirectory(const CString& path)
+{
+    if (CFileSystem::queryStatus(path, nullptr, nullptr) || makeDirectories(path))
         return;
     if (getLog())
         logLastError();

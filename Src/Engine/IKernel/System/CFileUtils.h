@@ -51,6 +51,9 @@ public:
 
 private:
     static void _requireAliases(int32_t line);
+    // A folder as the system names it: stored and made without reading it for aliases.
+    static void _addSystemAlias(const CString& name, const CString& path);
+    static void _createResolvedDirectory(const CString& path);
     static CString _replaceToken(const CString& text, int32_t position, int32_t tokenLength, const CString& with);
 
     static CArray<_SPathAlias>* s_aliases;

@@ -126,8 +126,8 @@ std::atomic<bool> listenerHoldsTheLog{false};
 // Set on the thread whose message the listener answers with a throw.
 thread_local bool t_throwHere = false;
 
-// Called with the global log lock held; gives the other thread time to start
-// its report, then throws as engine code does (the throw writes a report).
+// Gives the other thread time to start its report, then throws as engine
+// code does (the throw writes a report).
 void throwingListener(const char*)
 {
     if (!t_throwHere)

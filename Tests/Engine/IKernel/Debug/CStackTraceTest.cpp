@@ -310,4 +310,26 @@ TEST_F(CStackTraceTest, FirstFaultBecomesReportAndExceptionLaterSignalsAreIgnore
     EXPECT_EQ(countOf(readFile(m_logFile), "-- EXCEPTION DETECTED"), 1u);
 }
 
+// Made before main, so destroyed after every static the kernel makes on use:
+// its destructor throws as late as a program's static object can.
+struct SThrowAtExit
+{
+    bool armed = false;
+    ~SThrowAtExit()
+    {
+        if (armed)
+        {
+            EXPECT_THROW(throwFromHere(), CInvalidArgumentException);
+        }
+    }
+} s_throwAtExit;
+
+TEST(CStackTraceLateReport, ThrowDuringStaticDestructionReportsIntoTheCrashFile)
+{
+    std::string crashFile = makeTestFolder("CStackTraceLateReport") + "/late_crash.txt";
+    EXPECT_EXIT((CStackTrace::setCrashFileName(crashFile.c_str()), s_throwAtExit.armed = true, exit(0)),
+                testing::ExitedWithCode(0), "");
+    EXPECT_GT(findFrame(readFile(crashFile), "throwFromHere").second, 0) << crashFile;
+}
+
 } // namespace

@@ -32,14 +32,14 @@ struct _SModule
 
 // The symbol session outlives a report: reading the debug information again
 // for every throw would cost tens of milliseconds each. It is rebuilt when
-// the process loads or unloads a library.
+// the process loads or unloads a library. Never destroyed, nor its lock: a
+// throw during static destruction still walks its stack.
 struct _SSymbolSession
 {
     Dwfl* dwfl = nullptr;
     unsigned long long adds = 0;
     unsigned long long subs = 0;
     const ucontext_t* context = nullptr;
-    ~_SSymbolSession() { end(); }
     void end()
     {
         if (dwfl)
@@ -50,14 +50,14 @@ struct _SSymbolSession
 
 CCriticalSection& sessionLock()
 {
-    static CCriticalSection lock;
-    return lock;
+    static CCriticalSection* lock = new CCriticalSection();
+    return *lock;
 }
 
 _SSymbolSession& session()
 {
-    static _SSymbolSession instance;
-    return instance;
+    static _SSymbolSession* instance = new _SSymbolSession();
+    return *instance;
 }
 
 pid_t currentThread()

@@ -77,31 +77,26 @@ struct _SLoadedModule
 // The symbol handler outlives a report: reading a large executable's debug
 // information takes over a second (Wine's dbghelp, a large PDB), and a throw
 // must not pay it every time. Modules are registered once; the session starts
-// anew only when a registered module was unloaded.
+// anew only when a registered module was unloaded. Never destroyed, nor its
+// lock: a throw during static destruction still walks its stack.
 struct _SSymbolSession
 {
     HMODULE library = nullptr;
     bool initialized = false;
     _SSymbolFunctions functions = {};
     std::vector<_SLoadedModule> registered;
-
-    ~_SSymbolSession()
-    {
-        if (initialized)
-            functions.symCleanup(GetCurrentProcess());
-    }
 };
 
 CCriticalSection& sessionLock()
 {
-    static CCriticalSection lock;
-    return lock;
+    static CCriticalSection* lock = new CCriticalSection();
+    return *lock;
 }
 
 _SSymbolSession& session()
 {
-    static _SSymbolSession instance;
-    return instance;
+    static _SSymbolSession* instance = new _SSymbolSession();
+    return *instance;
 }
 
 const char* importFunctions(_SSymbolSession& symbols)
