@@ -86,8 +86,8 @@ TEST_F(CDetectionRunTest, TheWindowShowsEachPollWhatIsRecordedAndWhatIsStillHeld
         TTrace shown;
         const char* result;
     };
-    const TKeyCode menu = 0x5D;
-    const TKeyCode f13 = 0x7C;
+    const TKeyCode menu = static_cast<TKeyCode>(0x5D);
+    const TKeyCode f13 = static_cast<TKeyCode>(0x7C);
     const SCase cases[] = {
         {"chord", {keyDown(code("leftctrl")), idle(), keyDown(code("a")), keyUp(code("a")), keyUp(code("leftctrl"))},
          {"leftctrl", "leftctrl + a", "leftctrl[ + a]", "[leftctrl][ + a]"}, "leftctrl + a"},
