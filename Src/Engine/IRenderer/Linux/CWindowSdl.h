@@ -46,7 +46,7 @@ public:
 protected:
     void _refreshClientArea() override;
     void _createNativeWindow() override;
-    void _showStatusText() override { _paint(); }
+    void _showStatusText() override;
 
 private:
     uint32_t _sdlFlags() const;

@@ -39,6 +39,12 @@ void chooseSurfaceBacking()
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
 }
 
+bool isWaylandVideo()
+{
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver && strcmp(driver, "wayland") == 0;
+}
+
 // Halfway between the text and the background: readable, yet plainly fainter.
 uint32_t dimmedColour(const SDL_PixelFormat* format)
 {
@@ -107,6 +113,16 @@ void CWindowSdl::_paint()
     }
     if (SDL_UpdateWindowSurface(_window()) != 0)
         logLevel(2, "Warning: Cannot present the window '%s': %s\n", m_title.c_str(), SDL_GetError());
+}
+
+// HACK: SDL 2.26 on Wayland (libdecor frames, seen with weston) crashes in
+// the next window's creation once a window has presented a frame after its
+// first configure; there the status text waits for a repaint the compositor
+// asks for.
+void CWindowSdl::_showStatusText()
+{
+    if (!isWaylandVideo())
+        _paint();
 }
 
 } // namespace Engine

@@ -11,10 +11,10 @@
 namespace Tavrin {
 namespace Engine {
 
-// An engine window backed by a native window of the class "Tavrin". Keys
-// come from raw keyboard input only; key messages are ignored.
 class CAccessibleDescription;
 
+// An engine window backed by a native window of the class "Tavrin". Keys
+// come from raw keyboard input only; key messages are ignored.
 class CWindowWin32 : public CWindow
 {
 public:
