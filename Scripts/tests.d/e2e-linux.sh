@@ -213,6 +213,50 @@ detect_case "second extra button" "mousebuttonx2" click_in_window 9
 detect_case "closed before any input" "" close_window
 detect_case "a held while the window closed" "a" release_after_close
 detect_case "next run after a release the window never saw" "b" hold_keys xdotool b
+
+# --- What the detection window shows while it records ----------------------------
+# Pixels of the detection window in the text colour and in the dimmed one
+# (halfway to the background): "TEXT DIMMED" in $counts.
+ink() {
+  counts=""
+  import -window "$(window_id "$window_title")" "$work/live.png" 2>/dev/null || return 1
+  counts="$(convert "$work/live.png" -format %c histogram:info:- |
+    awk '/#000000 / { t = $1 + 0 } /#7A7B7E / { d = $1 + 0 } END { print t + 0, d + 0 }')"
+}
+# wait_ink CONDITION: until the counts meet it (awk, on $1 and $2), up to 10 s.
+wait_ink() {
+  local i
+  for ((i = 0; i < 50; i++)); do
+    ink && awk "{ exit !($1) }" <<<"$counts" && return 0
+    sleep 0.2
+  done
+  return 1
+}
+before="$(lines)"
+if start_detection; then
+  ink
+  read -r prompt_ink _ <<<"$counts"
+  xdotool keydown Control_L
+  wait_ink "\$1 > $prompt_ink"
+  read -r ctrl_ink _ <<<"$counts"
+  xdotool keydown a
+  wait_ink "\$1 > $ctrl_ink"
+  read -r chord_ink _ <<<"$counts"
+  check "held chord in the window before release: prompt < +leftctrl < +a (text pixels)" "1" \
+    "$((prompt_ink > 0 && ctrl_ink > prompt_ink && chord_ink > ctrl_ink))"
+  xdotool keyup a
+  wait_ink '$2 > 0'
+  read -r held_ink dimmed_ink <<<"$counts"
+  check "a let go: its part dimmed, leftctrl as held (text pixels, all pixels)" "$ctrl_ink $chord_ink" \
+    "$held_ink $((held_ink + dimmed_ink))"
+  mkdir -p "$root/build/screenshots" && cp "$work/live.png" "$root/build/screenshots/live-linux.png" &&
+    note screenshot "build/screenshots/live-linux.png"
+  xdotool keyup Control_L
+  check "the result of a run shown live" "leftctrl + a" "$(result "$before")"
+else
+  fail "held chord in the window" "'$window_title' did not open"
+fi
+
 click_control check "Exclude mouse movements"
 before="$(lines)"
 if start_detection; then

@@ -263,6 +263,54 @@ else
   fail "detection window" "'$window_title' did not open"
 fi
 
+# --- What the detection window shows while it records ----------------------
+# The client area's pixels: "INK DARK" in $counts, ink where it differs from
+# the background (its corner), dark where darker than dimmed text can be.
+ink() {
+  local origin background shot="$build/live-client.png"
+  counts=""
+  origin="$(field window.origin "$(probe window "$window_title")")"
+  [ -n "$origin" ] && import -window root -crop "320x100+${origin%,*}+${origin#*,}" +repage "$shot" 2>/dev/null || return 1
+  background="$(convert "$shot" -format "%[pixel:p{0,0}]" info:)"
+  counts="$(convert "$shot" -fuzz 2% -fill black +opaque "$background" -fill white -opaque "$background" \
+    -format "%[fx:round((1-mean)*w*h)] " info:)"
+  counts+="$(convert "$shot" -colorspace gray -threshold 25% -negate -format "%[fx:round(mean*w*h)]" info:)"
+}
+# wait_ink CONDITION: until the counts meet it (awk, on $1 and $2), up to 10 s.
+wait_ink() {
+  local i
+  for ((i = 0; i < 50; i++)); do
+    ink && awk "{ exit !($1) }" <<<"$counts" && return 0
+    sleep 0.2
+  done
+  return 1
+}
+if start_detection; then
+  ink
+  read -r blank_ink _ <<<"$counts"
+  xdotool keydown Control_L
+  wait_ink "\$1 > 0"
+  read -r ctrl_ink _ <<<"$counts"
+  xdotool keydown a
+  wait_ink "\$1 > $ctrl_ink"
+  read -r chord_ink chord_dark <<<"$counts"
+  check "held chord in the window before release: blank, +leftctrl, +a (ink grows)" "1" \
+    "$((blank_ink == 0 && ctrl_ink > 0 && chord_ink > ctrl_ink && chord_dark > 0))"
+  xdotool keyup a
+  wait_ink "\$2 < $chord_dark"
+  read -r let_go_ink let_go_dark <<<"$counts"
+  check "a let go: the same text, its part dimmed (ink kept, less dark)" "1" \
+    "$((let_go_ink * 10 >= chord_ink * 9 && let_go_dark > 0 && let_go_dark < chord_dark))"
+  read -r wx wy ww wh <<<"$(field window.rect "$(probe window "$window_title")" | tr ',' ' ')"
+  mkdir -p "$root/build/screenshots" &&
+    import -window root -crop "${ww}x$wh+$wx+$wy" +repage "$root/build/screenshots/live-windows.png" 2>/dev/null &&
+    note screenshot "build/screenshots/live-windows.png"
+  xdotool keyup Control_L
+  check "the result of a run shown live" "leftctrl + a" "$(result)"
+else
+  fail "held chord in the window" "'$window_title' did not open"
+fi
+
 # --- Detection runs, one per case: name, expected text, input --------------
 detect_case "a then left ctrl" "a + leftctrl" hold_keys xdotool a Control_L
 detect_case "a held past auto-repeat" "a" held_key a 1.5

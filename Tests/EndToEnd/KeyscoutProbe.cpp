@@ -40,6 +40,9 @@ void printWindow(const char* prefix, HWND window)
     snprintf(name, sizeof(name), "%srect", prefix);
     printRect(name, outer);
     printf("%sclient=%ldx%ld\n", prefix, client.right, client.bottom);
+    POINT origin = {0, 0};
+    ClientToScreen(window, &origin);
+    printf("%sorigin=%ld,%ld\n", prefix, origin.x, origin.y);
 }
 
 int info()

@@ -68,6 +68,8 @@ public:
     int32_t getDetectionState() const { return m_detectionState; }
     // The recorded keys in first-press order; the state becomes Idle.
     CArray<TKeyCode> takeDetectedKeys();
+    // The keys recorded so far, while the detection goes on.
+    const CArray<TKeyCode>& getDetectedKeys() const { return m_detectedKeys; }
 
     // Returns the new event's index.
     uint32_t createEvent(const CString& name, bool inverted = false, bool requireDoublePress = false);

@@ -232,5 +232,17 @@ void CWindow::removeAllListeners()
     m_listeners.clear();
 }
 
+void CWindow::setStatusText(const CArray<SWindowTextSegment>& segments)
+{
+    // Polled every few milliseconds: only a change repaints.
+    bool same = segments.getCount() == m_statusText.getCount();
+    for (uint64_t i = 0; same && i < segments.getCount(); ++i)
+        same = segments[i] == m_statusText[i];
+    if (same)
+        return;
+    m_statusText = segments;
+    _showStatusText();
+}
+
 } // namespace Engine
 } // namespace Tavrin

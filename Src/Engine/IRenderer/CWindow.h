@@ -10,6 +10,7 @@
 #include "Engine/IRenderer/CSwapChain.h"
 #include "Engine/IRenderer/CWindowEventListener.h"
 #include "Engine/IRenderer/SWindowEvent.h"
+#include "Engine/IRenderer/SWindowTextSegment.h"
 
 #include <cstdint>
 
@@ -72,6 +73,10 @@ public:
     // Removes the first registration of the listener.
     virtual void removeListener(CWindowEventListener* listener);
     virtual void removeAllListeners();
+    // Text shown in the client area of a window without a swap chain, below
+    // what it shows already; the window repaints when the text changes.
+    void setStatusText(const CArray<SWindowTextSegment>& segments);
+    const CArray<SWindowTextSegment>& getStatusText() const { return m_statusText; }
 
     void* getHandle() const { return m_handle; }
     void* getParentHandle() const { return m_parentHandle; }
@@ -103,6 +108,8 @@ protected:
     virtual void _refreshClientArea() {}
     virtual void _applyCursor() {}
     virtual void _createNativeWindow() {}
+    // The status text changed: the platform shows it.
+    virtual void _showStatusText() {}
     // Reports a release of every key and mouse button still held here, all at
     // once: once the focus or the window is gone, their releases would reach
     // no one.
@@ -138,6 +145,7 @@ protected:
     CArray<CManagedPtr<CWindowEventListener>> m_listeners;
     bool m_focused;
     bool m_visible;
+    CArray<SWindowTextSegment> m_statusText;
 };
 
 // Each listener is held while it runs, so that it may unregister itself.

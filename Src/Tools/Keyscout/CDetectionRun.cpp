@@ -5,6 +5,7 @@
 #include "Engine/IRenderer/CWindowManager.h"
 #include "Tools/Keyscout/CDetectionFrontEnd.h"
 #include "Tools/Keyscout/CKeyscout.h"
+#include "Tools/Keyscout/RecordedInputText.h"
 
 using namespace Tavrin::Engine;
 
@@ -145,6 +146,10 @@ void CDetectionRun::_poll()
     for (uint32_t slot = 0; slot < CKeyscout::C_SLOT_COUNT; ++slot)
         if (m_joysticks[slot])
             mapper->feedJoystick(slot, *m_joysticks[slot]);
+    // What this pass recorded or let go shows before the next one; a window
+    // about to close is not repainted.
+    if (!_isOver())
+        m_application.getWindow()->setStatusText(recordedInputText(*mapper));
 }
 
 CString CDetectionRun::_takeResult()

@@ -77,6 +77,37 @@ TEST_F(CDetectionRunTest, KeyboardAndButtonSequencesGiveTheirNamesInPressOrder)
     }
 }
 
+TEST_F(CDetectionRunTest, TheWindowShowsEachPollWhatIsRecordedAndWhatIsStillHeld)
+{
+    struct SCase
+    {
+        const char* label;
+        std::vector<CScriptedWindow::TStep> steps;
+        TTrace shown;
+        const char* result;
+    };
+    const TKeyCode menu = static_cast<TKeyCode>(0x5D);
+    const TKeyCode f13 = static_cast<TKeyCode>(0x7C);
+    const SCase cases[] = {
+        {"chord", {keyDown(code("leftctrl")), idle(), keyDown(code("a")), keyUp(code("a")), keyUp(code("leftctrl"))},
+         {"leftctrl", "leftctrl + a", "leftctrl[ + a]"}, "leftctrl + a"},
+        {"no name, last", {keyDown(code("a")), keyDown(menu), keyUp(code("a")), keyUp(menu)},
+         {"a", "a + (key 0x5D)", "[a] + (key 0x5D)"}, "a + "},
+        {"no name, first", {keyDown(f13), keyDown(code("a")), keyDown(f13), keyUp(code("a")), keyUp(f13)},
+         {"(key 0x7C)", "(key 0x7C) + a", "(key 0x7C)[ + a]"}, "a"},
+        {"buttons, closed while held", {buttonDown(2), buttonDown(1), buttonUp(2), closeWindow()},
+         {"mousebuttonright", "mousebuttonright + mousebuttonleft", "[mousebuttonright] + mousebuttonleft"},
+         "mousebuttonright + mousebuttonleft"},
+    };
+    for (const SCase& c : cases)
+    {
+        m_windows.m_script = c.steps;
+        m_windows.m_shown.clear();
+        EXPECT_EQ(run(), c.result) << c.label;
+        EXPECT_EQ(m_windows.m_shown, c.shown) << c.label;
+    }
+}
+
 TEST_F(CDetectionRunTest, OpensTheWindowAndDevicesBeforeSteppingAsideAndReleasesThemInOrder)
 {
     m_input->m_padIds = {"p0", "p1"};

@@ -137,8 +137,9 @@ class CScriptedWindow : public CNullWindow
 public:
     typedef std::function<void(CWindow&)> TStep;
 
-    CScriptedWindow(const CString& title, uint32_t width, uint32_t height, uint32_t flags, const std::vector<TStep>& script, TTrace& trace)
-        : CNullWindow(title, nullptr, width, height, flags), m_script(script), m_trace(trace)
+    CScriptedWindow(const CString& title, uint32_t width, uint32_t height, uint32_t flags, const std::vector<TStep>& script, TTrace& trace,
+                    TTrace& shown)
+        : CNullWindow(title, nullptr, width, height, flags), m_script(script), m_trace(trace), m_shown(shown)
     {
         // Any non-null value stands for the native handle.
         m_handle = this;
@@ -154,10 +155,21 @@ public:
 
     uint32_t m_pumps = 0;
 
+protected:
+    // Notes every status text it is given, dimmed segments in brackets.
+    void _showStatusText() override
+    {
+        std::string text;
+        for (const SWindowTextSegment& segment : m_statusText)
+            text += segment.dimmed ? "[" + std::string(segment.text.c_str()) + "]" : segment.text.c_str();
+        m_shown.push_back(text);
+    }
+
 private:
     std::vector<TStep> m_script;
     size_t m_next = 0;
     TTrace& m_trace;
+    TTrace& m_shown;
 };
 
 // Makes scripted windows; the first manager of the process is the default.
@@ -168,13 +180,15 @@ public:
 
     std::vector<CScriptedWindow::TStep> m_script;
     CScriptedWindow* m_lastWindow = nullptr;
+    // The status texts its windows showed.
+    TTrace m_shown;
 
 protected:
     CWindow* _newWindow(const CString& title, void*, uint32_t width, uint32_t height, uint32_t flags) override
     {
         m_trace.push_back(std::string("window '") + title.c_str() + "' " + std::to_string(width) + "x" + std::to_string(height) +
                           " flags " + std::to_string(flags));
-        m_lastWindow = new CScriptedWindow(title, width, height, flags, m_script, m_trace);
+        m_lastWindow = new CScriptedWindow(title, width, height, flags, m_script, m_trace, m_shown);
         return m_lastWindow;
     }
 

@@ -46,6 +46,7 @@ public:
 protected:
     void _refreshClientArea() override;
     void _createNativeWindow() override;
+    void _showStatusText() override;
 
 private:
     uint32_t _sdlFlags() const;
@@ -60,8 +61,8 @@ private:
     void _onButton(const SDL_MouseButtonEvent& button);
     bool _isAltReturn(const SDL_KeyboardEvent& key) const;
     void _borders(int& top, int& left, int& bottom, int& right) const;
-    // Fills the client area with the background colour, writes the title
-    // in it and presents it.
+    // Fills the client area with the background colour, writes the title and
+    // the status text in it and presents it.
     void _paint();
 
     SDL_Window* _window() const { return static_cast<SDL_Window*>(m_handle); }

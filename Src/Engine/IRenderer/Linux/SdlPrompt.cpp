@@ -129,17 +129,20 @@ bool startsCharacter(char byte)
 
 } // namespace
 
-void drawPrompt(SDL_Surface* surface, const char* text, uint32_t colour)
+int promptTextWidth(const char* text, uint32_t length, int scale)
 {
-    int count = static_cast<int>(std::count_if(text, text + strlen(text), startsCharacter));
-    if (count == 0)
-        return;
-    int width = count * C_ADVANCE - 1;
-    bool doubled = 2 * width <= surface->w - 2 * C_MARGIN && 2 * C_GLYPH_HEIGHT <= surface->h - 2 * C_MARGIN;
-    int scale = doubled ? 2 : 1;
-    int x = std::max(0, (surface->w - width * scale) / 2);
-    int y = (surface->h - C_GLYPH_HEIGHT * scale) / 2;
-    for (const char* character = text; *character; ++character)
+    int count = static_cast<int>(std::count_if(text, text + length, startsCharacter));
+    return count == 0 ? 0 : (count * C_ADVANCE - 1) * scale;
+}
+
+int promptTextHeight(int scale)
+{
+    return C_GLYPH_HEIGHT * scale;
+}
+
+void drawPromptText(SDL_Surface* surface, int x, int y, const char* text, uint32_t length, int scale, uint32_t colour)
+{
+    for (const char* character = text; character < text + length; ++character)
     {
         if (!startsCharacter(*character))
             continue;
@@ -153,6 +156,19 @@ void drawPrompt(SDL_Surface* surface, const char* text, uint32_t colour)
                 }
         x += C_ADVANCE * scale;
     }
+}
+
+void drawPrompt(SDL_Surface* surface, const SDL_Rect& area, const char* text, uint32_t colour)
+{
+    uint32_t length = static_cast<uint32_t>(strlen(text));
+    int width = promptTextWidth(text, length, 1);
+    if (width == 0)
+        return;
+    bool doubled = 2 * width <= area.w - 2 * C_MARGIN && 2 * C_GLYPH_HEIGHT <= area.h - 2 * C_MARGIN;
+    int scale = doubled ? 2 : 1;
+    int x = area.x + std::max(0, (area.w - width * scale) / 2);
+    int y = area.y + (area.h - C_GLYPH_HEIGHT * scale) / 2;
+    drawPromptText(surface, x, y, text, length, scale, colour);
 }
 
 } // namespace Engine

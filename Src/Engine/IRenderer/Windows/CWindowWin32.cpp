@@ -1,5 +1,7 @@
 #include "Engine/IRenderer/Windows/CWindowWin32.h"
 
+#include "Engine/IRenderer/Windows/CAccessibleDescription.h"
+
 #include "Engine/IInput/Windows/CWin32MouseCursor.h"
 #include "Engine/IKernel/CException.h"
 #include "Engine/IKernel/CLog.h"

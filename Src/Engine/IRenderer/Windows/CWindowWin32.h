@@ -6,9 +6,12 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 
 namespace Tavrin {
 namespace Engine {
+
+class CAccessibleDescription;
 
 // An engine window backed by a native window of the class "Tavrin". Keys
 // come from raw keyboard input only; key messages are ignored.
@@ -43,6 +46,8 @@ protected:
     void _refreshClientArea() override;
     void _applyCursor() override;
     void _createNativeWindow() override;
+    // Paints the status text and gives it to assistive technology.
+    void _showStatusText() override;
 
 private:
     static void _registerClass(HINSTANCE module);
@@ -54,10 +59,13 @@ private:
     void _onRawInput(LPARAM lParam);
     void _onWindowPosChanged(const WINDOWPOS& position);
     void _onExtraButton(bool down, WPARAM wParam, LPARAM lParam);
+    void _onPaint();
+    void _paintStatusText(HDC dc);
 
     HWND _hwnd() const { return static_cast<HWND>(m_handle); }
 
     bool m_created;
+    std::unique_ptr<CAccessibleDescription> m_description;
 };
 
 } // namespace Engine

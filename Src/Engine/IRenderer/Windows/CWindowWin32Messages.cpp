@@ -76,6 +76,9 @@ LRESULT CWindowWin32::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CLOSE:
         DestroyWindow(window);
         return 0;
+    case WM_PAINT:
+        _onPaint();
+        return 0;
     case WM_SETCURSOR:
         onSetCursor();
         return DefWindowProcA(window, message, wParam, lParam);
