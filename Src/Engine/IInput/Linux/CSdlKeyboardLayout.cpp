@@ -2,7 +2,6 @@
 
 #include "Engine/IInput/Linux/CSdlKeyCodes.h"
 #include "Engine/IInput/Linux/CWindowsKeyboardTable.h"
-#include "Engine/IInput/Linux/SdlLayoutCharacters.h"
 
 namespace Tavrin {
 namespace Engine {
@@ -85,18 +84,6 @@ CSdlKeyboardLayout::CSdlKeyboardLayout(const SDL_Keycode* characters) : m_table(
         m_characters[i] = characters[i];
     if (!_applyKnownTable())
         _applyRule();
-}
-
-const CSdlKeyboardLayout& CSdlKeyboardLayout::active(uint32_t group)
-{
-    // The characters are compared at every press rather than the layout
-    // rebuilt on a change: a group switch changes no keymap.
-    static CSdlKeyboardLayout s_layout;
-    SDL_Keycode characters[C_KEY_COUNT];
-    readLayoutCharacters(group, characters);
-    if (!s_layout.isFor(characters))
-        s_layout = CSdlKeyboardLayout(characters);
-    return s_layout;
 }
 
 TKeyCode CSdlKeyboardLayout::codeOf(SDL_Scancode scancode) const

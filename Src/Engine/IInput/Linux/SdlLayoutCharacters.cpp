@@ -38,5 +38,19 @@ void readLayoutCharacters(uint32_t group, SDL_Keycode* characters)
     }
 }
 
+// Beside the reading of the keymap, so that the layout class alone stays
+// free of SDL's and the X server's state (the fuzz target builds it so).
+const CSdlKeyboardLayout& CSdlKeyboardLayout::active(uint32_t group)
+{
+    // The characters are compared at every press rather than the layout
+    // rebuilt on a change: a group switch changes no keymap.
+    static CSdlKeyboardLayout s_layout;
+    SDL_Keycode characters[C_KEY_COUNT];
+    readLayoutCharacters(group, characters);
+    if (!s_layout.isFor(characters))
+        s_layout = CSdlKeyboardLayout(characters);
+    return s_layout;
+}
+
 } // namespace Engine
 } // namespace Tavrin
