@@ -5,7 +5,7 @@
 # emulation) that boots Debian's own kernel on this system's root filesystem,
 # read-only with a tmpfs over it; the build folder is shared writable. The
 # cases themselves are Scripts/devices/cases.sh, run inside.
-#   TAVRIN_DEVICES_SECONDS   overall limit (default 420)
+#   TAVRIN_DEVICES_SECONDS   overall limit (default 900)
 set -uo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 source "$root/Scripts/suite-lib.sh"
@@ -70,7 +70,7 @@ EOF
     mv "$vm/vmlinux.tmp" "$vm/vmlinux-$version" && echo "$version" >"$vm/version"
 }
 
-start_watchdog devices "${TAVRIN_DEVICES_SECONDS:-420}"
+start_watchdog devices "${TAVRIN_DEVICES_SECONDS:-900}"
 trap 'end_started ${qemu_pid:-}; say_totals; exit 1' INT TERM
 if ! prepare_vm; then
   fail "guest kernel" "Debian's kernel package could not be fetched or unpacked into $vm"
