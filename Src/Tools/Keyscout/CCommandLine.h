@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 // What the command line asks of the program. Options only: Keyscout takes
 // no file names.
@@ -24,11 +26,17 @@ public:
     const std::string& getError() const { return m_error; }
     // --verbose: every log line is copied to standard error too.
     bool isVerbose() const { return m_verbose; }
+    // --joystick N, at most twice: the joysticks --once watches, as the
+    // dialog's lists number them; empty for the default, the first two.
+    const std::vector<uint32_t>& getJoysticks() const { return m_joysticks; }
 
     static const char* const C_USAGE;
 
 private:
+    bool _readJoystick(const char* value);
+
     TMode m_mode = C_MODE_DIALOG;
     std::string m_error;
     bool m_verbose = false;
+    std::vector<uint32_t> m_joysticks;
 };

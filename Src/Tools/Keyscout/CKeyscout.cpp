@@ -1,6 +1,7 @@
 #include "Tools/Keyscout/CKeyscout.h"
 
 #include "Engine/IKernel/CException.h"
+#include "Engine/IKernel/CLog.h"
 #include "Engine/IKernel/System/CTimer.h"
 #include "Tools/Keyscout/CDetectionRun.h"
 
@@ -81,7 +82,10 @@ bool CKeyscout::refreshJoysticks()
     m_joysticks.clear();
     m_inputManager->enumerateJoysticks(m_joysticks);
     _keepSelections(previous);
-    return !sameJoysticks(previous, m_joysticks);
+    if (sameJoysticks(previous, m_joysticks))
+        return false;
+    log("Joystick list changed: %u listed\n", static_cast<unsigned>(getListedJoystickCount()));
+    return true;
 }
 
 void CKeyscout::_keepSelections(const CArray<SJoystickDescriptor>& previous)

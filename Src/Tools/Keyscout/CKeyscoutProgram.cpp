@@ -12,6 +12,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string>
+#include <vector>
 
 using namespace Tavrin::Engine;
 
@@ -121,6 +123,8 @@ private:
 
 int CKeyscoutProgram::_runOnce(CKeyscout& application)
 {
+    if (!_chooseJoysticks(application))
+        return C_STATUS_USAGE;
     COnceFrontEnd console(m_output, application, m_onDetectionWindow);
     CStartupTrace::mark("detection");
     try
@@ -133,6 +137,26 @@ int CKeyscoutProgram::_runOnce(CKeyscout& application)
         return C_STATUS_FAILURE;
     }
     return application.hasResult() ? C_STATUS_SUCCESS : C_STATUS_NOTHING_RECORDED;
+}
+
+bool CKeyscoutProgram::_chooseJoysticks(CKeyscout& application)
+{
+    application.refreshJoysticks();
+    const std::vector<uint32_t>& chosen = m_commandLine.getJoysticks();
+    uint32_t listed = application.getListedJoystickCount();
+    for (uint32_t slot = 0; slot < CKeyscout::C_SLOT_COUNT; ++slot)
+    {
+        // By default the first two present; named ones must be there.
+        uint32_t index = chosen.empty() ? slot : slot < chosen.size() ? chosen[slot] : CKeyscout::C_NO_SELECTION;
+        if (!chosen.empty() && index != CKeyscout::C_NO_SELECTION && index >= listed)
+        {
+            std::string text = "there is no joystick " + std::to_string(index) + " (" + std::to_string(listed) + " listed)";
+            sayError(text.c_str());
+            return false;
+        }
+        application.setJoystickSelection(slot, index < listed ? index : CKeyscout::C_NO_SELECTION);
+    }
+    return true;
 }
 
 void CKeyscoutProgram::sayError(const char* text)

@@ -47,6 +47,8 @@ public:
 
 private:
     int _runOnce(CKeyscout& application);
+    // The joysticks --once watches; false (and said) when one named is not listed.
+    bool _chooseJoysticks(CKeyscout& application);
     int _runApplication(const TDialog& dialog);
 
     CCommandLine m_commandLine;
