@@ -103,12 +103,6 @@ TKeyCode CSdlKeyCodes::byPosition(SDL_Scancode scancode)
     return C_KEY_NONE;
 }
 
-TKeyCode CSdlKeyCodes::convert(SDL_Scancode scancode, uint32_t group)
-{
-    TKeyCode code = CSdlKeyboardLayout::active(group).codeOf(scancode);
-    return code != C_KEY_NONE ? code : byPosition(scancode);
-}
-
 SDL_Scancode CSdlKeyCodes::fromEvdev(uint32_t evdev)
 {
     for (const _SKey& key : C_KEYS)

@@ -38,8 +38,9 @@ void readLayoutCharacters(uint32_t group, SDL_Keycode* characters)
     }
 }
 
-// Beside the reading of the keymap, so that the layout class alone stays
-// free of SDL's and the X server's state (the fuzz target builds it so).
+// The layout in use and the conversion through it live beside the reading of
+// the keymap, so that the layout and key-code classes build without SDL's and
+// the X server's state (the fuzz target builds them so).
 const CSdlKeyboardLayout& CSdlKeyboardLayout::active(uint32_t group)
 {
     // The characters are compared at every press rather than the layout
@@ -50,6 +51,12 @@ const CSdlKeyboardLayout& CSdlKeyboardLayout::active(uint32_t group)
     if (!s_layout.isFor(characters))
         s_layout = CSdlKeyboardLayout(characters);
     return s_layout;
+}
+
+TKeyCode CSdlKeyCodes::convert(SDL_Scancode scancode, uint32_t group)
+{
+    TKeyCode code = CSdlKeyboardLayout::active(group).codeOf(scancode);
+    return code != C_KEY_NONE ? code : byPosition(scancode);
 }
 
 } // namespace Engine
