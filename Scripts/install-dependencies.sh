@@ -10,7 +10,7 @@ packages=(
   libevdev-dev libx11-dev libxkbcommon-dev xkb-data pkg-config dbus-bin dbus-daemon
   lintian appstream librsvg2-bin
   wine64 xvfb xauth xdotool xautomation xclip x11-apps x11-utils librsvg2-common weston imagemagick gzip
-  qemu-system-x86 busybox-static kmod xserver-xorg-core xserver-xorg-video-dummy xserver-xorg-input-libinput udev
+  python3 qemu-system-x86 busybox-static kmod xserver-xorg-core xserver-xorg-video-dummy xserver-xorg-input-libinput udev
 )
 
 missing=()
