@@ -8,6 +8,7 @@ Each line of standard input is one report: "TYPE CODE VALUE" triples (evdev
 numbers), then a sync. End of input unplugs the device. Prints "ready" once
 the device exists."""
 import fcntl
+import glob
 import os
 import struct
 import sys
@@ -63,7 +64,30 @@ def make_uhid(serial):
     # struct uhid_create2_req after the event type UHID_CREATE2 (11)
     os.write(fd, struct.pack("<I128s64s64sHHIIII4096s", 11, b"Keyscout Serial Pad", b"", serial.encode(),
                              len(PAD_REPORT), 3, 0x7A57, 6, 1, 0, PAD_REPORT))
+    # Until its first report the kernel holds the axes at 0, the far end of
+    # 0..255, which a reader takes for their rest; a USB pad reports its rest
+    # on the first poll. Reports sent while the kernel still sets the device
+    # up are dropped, so this one is sent until its X axis reads it.
+    for _ in range(200):
+        send_uhid(fd, [0, 128, 128], [])
+        if x_axis_of(serial) == 128:
+            break
+        time.sleep(0.05)
     return fd
+
+
+def x_axis_of(serial):
+    for uniq in glob.glob("/sys/class/input/input*/uniq"):
+        nodes = glob.glob(os.path.dirname(uniq) + "/event*")
+        if open(uniq).read().strip() == serial and nodes:
+            try:
+                with open("/dev/input/" + os.path.basename(nodes[0]), "rb") as node:
+                    # EVIOCGABS(ABS_X): struct input_absinfo, the value first
+                    absinfo = fcntl.ioctl(node, (2 << 30) | (24 << 16) | (ord("E") << 8) | 0x40, bytes(24))
+                    return struct.unpack("6i", absinfo)[0]
+            except OSError:
+                return None
+    return None
 
 
 def send_uhid(fd, state, triples):
