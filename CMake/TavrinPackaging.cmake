@@ -31,6 +31,8 @@ else()
   include(TavrinLinuxDocs)
   set(_linux "${PROJECT_SOURCE_DIR}/Src/Tools/Keyscout/Linux")
   install(TARGETS keyscout RUNTIME DESTINATION bin COMPONENT keyscout)
+  # The dialog's library, where the program looks for it from bin/.
+  install(TARGETS keyscout-gtk LIBRARY DESTINATION "${KEYSCOUT_LIBRARY_DIR}" COMPONENT keyscout)
   install(FILES "${_linux}/keyscout.desktop" DESTINATION share/applications COMPONENT keyscout)
   install(FILES "${_linux}/keyscout.svg" DESTINATION share/icons/hicolor/scalable/apps COMPONENT keyscout)
   foreach(size IN LISTS TAVRIN_ICON_SIZES)

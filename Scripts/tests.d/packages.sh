@@ -25,7 +25,10 @@ if [ -f "$deb" ]; then
   pass "deb named from the version: ${deb##*/}"
   dpkg -x "$deb" "$scratch/root"
   check "keyscout --version from the unpacked package" "keyscout $version" "$("$scratch/root/usr/bin/keyscout" --version 2>&1)"
-  for file in usr/share/applications/keyscout.desktop usr/share/icons/hicolor/{scalable/apps/keyscout.svg,48x48/apps/keyscout.png,256x256/apps/keyscout.png} \
+  check "the unpacked dialog finds its library (then wants a display)" \
+    "Keyscout needs a graphical display (X11 or Wayland), and none could be opened: check DISPLAY or WAYLAND_DISPLAY." \
+    "$(env -u DISPLAY -u WAYLAND_DISPLAY "$scratch/root/usr/bin/keyscout" 2>&1)"
+  for file in usr/lib/x86_64-linux-gnu/keyscout/keyscout-gtk.so usr/share/applications/keyscout.desktop usr/share/icons/hicolor/{scalable/apps/keyscout.svg,48x48/apps/keyscout.png,256x256/apps/keyscout.png} \
     usr/share/man/man1/keyscout.1.gz usr/share/doc/keyscout/{copyright,changelog.gz} usr/share/metainfo/org.tavrin.keyscout.metainfo.xml; do
     if [ -f "$scratch/root/$file" ]; then pass "deb holds /$file"; else fail "deb holds /$file"; fi
   done

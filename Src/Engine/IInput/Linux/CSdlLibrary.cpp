@@ -43,6 +43,7 @@ void allowScreenSaver(uint32_t subsystems)
 // The last video choice: the drivers SDL is held to (empty: its own order).
 std::string s_videoDrivers;
 bool s_waylandRefused = false;
+bool s_waylandSeat = false;
 
 // SDL takes an entry of its list for the first driver whose name it begins.
 bool namesWayland(const std::string& entry)
@@ -98,12 +99,18 @@ bool CSdlLibrary::chooseVideoDriver()
     bool checked = mayTryWayland(list);
     bool seat = checked && waylandHasSeat();
     s_waylandRefused = checked && !seat;
+    s_waylandSeat = seat;
     return safeVideoDrivers(list, display && *display, seat, s_videoDrivers);
 }
 
 bool CSdlLibrary::isWaylandRefused()
 {
     return s_waylandRefused;
+}
+
+bool CSdlLibrary::hasWaylandSeat()
+{
+    return s_waylandSeat;
 }
 
 bool CSdlLibrary::safeVideoDrivers(const std::string& requested, bool x11Display, bool waylandSeat,

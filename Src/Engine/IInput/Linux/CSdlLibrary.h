@@ -26,6 +26,8 @@ public:
     static bool chooseVideoDriver();
     // True when the last choice found a Wayland compositor without a seat.
     static bool isWaylandRefused();
+    // True when the last choice found a Wayland compositor with a seat.
+    static bool hasWaylandSeat();
     // The choice itself, from the requested list (SDL_VIDEODRIVER, empty for
     // SDL's own order), whether DISPLAY is set and whether the compositor has
     // a seat. `drivers` is left empty when SDL may choose as it would.

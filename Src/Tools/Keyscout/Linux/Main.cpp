@@ -1,26 +1,24 @@
 #include "Engine/IInput/Linux/CSdlLibrary.h"
 #include "Engine/IKernel/IKernel.h"
-#include "Tools/Keyscout/CKeyscout.h"
 #include "Tools/Keyscout/CKeyscoutProgram.h"
 #include "Tools/Keyscout/CStartupTrace.h"
-#include "Tools/Keyscout/Linux/CKeyscoutWindow.h"
+#include "Tools/Keyscout/Linux/CDialogLibrary.h"
 #include "Tools/Keyscout/Linux/DisplayLoss.h"
 #include "Tools/Keyscout/Linux/ReportFolder.h"
 #include "Tools/Keyscout/Linux/WindowIdentity.h"
 
-#include <gtk/gtk.h>
-
 #include <csignal>
 #include <cstdio>
 
+using Tavrin::Engine::CSdlLibrary;
+
 namespace {
 
-int runDialog(CKeyscout& application)
+// --once shows no GTK window: a display that opens is checked in a few ms,
+// without GTK (SDL's choice already found any usable Wayland seat).
+bool onceDisplayOpens()
 {
-    CKeyscoutWindow window(application);
-    CStartupTrace::mark("dialog-built");
-    window.run();
-    return CKeyscoutProgram::C_STATUS_SUCCESS;
+    return canOpenX11Display() || CSdlLibrary::hasWaylandSeat();
 }
 
 } // namespace
@@ -38,35 +36,30 @@ int main(int argumentCount, char** arguments)
     if (program.answerAtOnce(status))
         return status;
     setProgramIdentity();
-    // Nothing here draws with OpenGL: without this, the first GTK program of
-    // an X session probes it for its visuals and maps a software OpenGL stack
-    // (about 50 MB). A user's own GDK_GL setting stays.
-    g_setenv("GDK_GL", "disable", FALSE);
-    // Before any module: without a display there is nothing to report.
-    // --once shows no GTK window: an X display that opens is checked in a
-    // few ms, without GDK's set-up (GDK alone tells of a Wayland-only one).
-    // The dialog goes where SDL's windows can go.
-    bool videoUsable = Tavrin::Engine::CSdlLibrary::chooseVideoDriver();
-    if (Tavrin::Engine::CSdlLibrary::isWaylandRefused())
-        gdk_set_allowed_backends("x11");
     bool once = program.getCommandLine().getMode() == CCommandLine::C_MODE_ONCE;
+    CDialogLibrary dialog;
+    if (!once)
+    {
+        if (!dialog.load())
+        {
+            fprintf(stderr, "Keyscout's dialog could not be loaded: %s.\n", dialog.getError().c_str());
+            return CKeyscoutProgram::C_STATUS_FAILURE;
+        }
+        CStartupTrace::mark("dialog-library");
+    }
+    // Before any module: without a display there is nothing to report.
+    // The dialog goes where SDL's windows can go.
+    bool videoUsable = CSdlLibrary::chooseVideoDriver();
     bool displayOpens =
-        videoUsable && (once ? canOpenX11Display() || gdk_init_check(nullptr, nullptr) : gtk_init_check(nullptr, nullptr));
-    if (!videoUsable || !displayOpens)
+        videoUsable && (once ? onceDisplayOpens() : dialog.getEntries().openDisplay(CSdlLibrary::isWaylandRefused()));
+    if (!displayOpens)
     {
         fputs("Keyscout needs a graphical display (X11 or Wayland), and none could be opened: check DISPLAY or WAYLAND_DISPLAY.\n", stderr);
         return CKeyscoutProgram::C_STATUS_USAGE;
     }
     CStartupTrace::mark("display");
     if (!once)
-    {
-        setDefaultWindowIcon();
-        CStartupTrace::mark("icon");
-        // The font map starts fontconfig's set-up (configuration and caches,
-        // tens of ms) in a thread of its own: begun here it overlaps the
-        // modules' install.
-        pango_cairo_font_map_get_default();
-    }
+        dialog.getEntries().prepare();
     chooseReportFolder();
     // The log's copy on standard error (the debugger's output here).
     Tavrin::Engine::IKernel::setLogMirror(program.getCommandLine().isVerbose());
@@ -78,5 +71,5 @@ int main(int argumentCount, char** arguments)
     });
     // Started once the first window is up (above, and by the dialog).
     Tavrin::Engine::IKernel::setBenchmarkDeferred(true);
-    return program.run(runDialog);
+    return program.run([&dialog](CKeyscout& application) { return dialog.getEntries().run(application); });
 }

@@ -1,4 +1,4 @@
-#include "Tools/Keyscout/Linux/CJoystickWatch.h"
+#include "Tools/Keyscout/Linux/Dialog/CJoystickWatch.h"
 
 #include "Support/Linux/SdlJoysticksTestSupport.h"
 #include "Support/Linux/SdlTestSupport.h"

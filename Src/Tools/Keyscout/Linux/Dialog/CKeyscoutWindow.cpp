@@ -1,4 +1,4 @@
-#include "Tools/Keyscout/Linux/CKeyscoutWindow.h"
+#include "Tools/Keyscout/Linux/Dialog/CKeyscoutWindow.h"
 
 #include "Engine/IKernel/CLog.h"
 #include "Engine/IKernel/IKernel.h"

@@ -2,8 +2,8 @@
 
 #include "Tools/Keyscout/CConsoleFrontEnd.h"
 #include "Tools/Keyscout/CDetectionFrontEnd.h"
-#include "Tools/Keyscout/Linux/CIdleEventDrain.h"
-#include "Tools/Keyscout/Linux/CJoystickWatch.h"
+#include "Tools/Keyscout/Linux/Dialog/CIdleEventDrain.h"
+#include "Tools/Keyscout/Linux/Dialog/CJoystickWatch.h"
 
 #include <gtk/gtk.h>
 

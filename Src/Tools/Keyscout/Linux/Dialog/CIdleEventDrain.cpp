@@ -1,4 +1,4 @@
-#include "Tools/Keyscout/Linux/CIdleEventDrain.h"
+#include "Tools/Keyscout/Linux/Dialog/CIdleEventDrain.h"
 
 #include "Tools/Keyscout/CKeyscout.h"
 
