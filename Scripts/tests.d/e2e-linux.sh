@@ -686,6 +686,11 @@ check "a \$ in the program's folder: one line says why there is no log" \
   "keyscout: no log could be written: its name cannot be made (File name $shared/keyscout_log.txtcontains unresolved alias(es))" \
   "$(said_no_log)"
 check "a \$ in the program's folder: nothing written" "" "$(ls "$work/crashLog.txt" "$shared"/*.txt 2>/dev/null)"
+# The program alone, without the dialog's library beside it or installed.
+real_shared="$(realpath "$shared")"
+check "the dialog's library missing: said, status 3" \
+  "Keyscout's dialog could not be loaded: neither '$real_shared/keyscout-gtk.so' nor '$real_shared/../lib/x86_64-linux-gnu/keyscout/keyscout-gtk.so' exists. status 3" \
+  "$("$shared/keyscout" </dev/null 2>&1) status $?"
 rm -rf "$work/share\$"
 
 # A link in the log's place is replaced by the log; what it led to keeps every byte.
