@@ -76,10 +76,10 @@ void* CSystemServices::getCurrentThreadHandle()
 
 CString CSystemServices::getBootIdentity()
 {
-    // Windows names no boot: its start time stands in, taken to the minute
-    // (nearest) because the two readings below are not taken at one instant.
-    // A boot that started near half a minute may read either way: that only
-    // costs whoever relies on it one more piece of work.
+    // Windows names no boot: its start time stands in, to the nearest minute,
+    // since the two readings below are not taken at one instant. A boot that
+    // began near a half minute may read either way; a cache keyed by it then
+    // misses once more, nothing worse.
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
     uint64_t ticks = (static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
