@@ -12,6 +12,7 @@
 #include "Engine/IKernel/Resources/CProgress.h"
 #include "Engine/IKernel/Resources/CResourceLocationManager.h"
 #include "Engine/IKernel/Resources/Images/CImage.h"
+#include "Engine/IKernel/System/CCpuClock.h"
 #include "Engine/IKernel/System/CFileName.h"
 #include "Engine/IKernel/System/CFileSystem.h"
 #include "Engine/IKernel/System/CFileUtils.h"
@@ -345,6 +346,8 @@ void IKernel::install()
     s_applicationName = "Tavrin Application";
     installLog();
     CFileUtils::createAliasArray();
+    // Before the log header asks for the processor clock.
+    CCpuClock::setCacheFile(CFileUtils::resolveAliases("$Cache/processor-clock.txt").c_str());
     CProfiler::createLists();
     _configureLog();
     _startReports();

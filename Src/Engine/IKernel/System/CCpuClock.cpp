@@ -1,5 +1,8 @@
 #include "Engine/IKernel/System/CCpuClock.h"
 
+#include "Engine/IKernel/System/CCpuClockCache.h"
+#include "Engine/IKernel/System/CCriticalSection.h"
+#include "Engine/IKernel/System/CSystemServices.h"
 #include "Engine/IKernel/System/CTimer.h"
 
 #include <x86intrin.h>
@@ -11,6 +14,42 @@ namespace {
 
 // Taken before main, so the process's measure rarely has to wait.
 const SCpuClockSample s_processStart = CCpuClock::sample();
+
+// Function statics: a static initialiser may ask for the figure before this
+// file's own objects are made.
+CCriticalSection& cacheFileLock()
+{
+    static CCriticalSection lock;
+    return lock;
+}
+
+CString& cacheFile()
+{
+    static CString path;
+    return path;
+}
+
+CString namedCacheFile()
+{
+    CCriticalSectionLock lock(cacheFileLock());
+    return cacheFile();
+}
+
+uint32_t measureProcessRawMhz()
+{
+    // A caller from another static initialiser may come before the sample.
+    SCpuClockSample start = s_processStart.counter ? s_processStart : CCpuClock::sample();
+    CString path = namedCacheFile();
+    if (path.isEmpty())
+        return CCpuClock::measureRawMhzSince(start, CCpuClock::C_MEASURE_MILLISECONDS);
+    CCpuClockCache cache(path, CSystemServices::getBootIdentity(), CTimer::getCounterFrequency());
+    uint32_t mhz = cache.read();
+    if (mhz)
+        return mhz;
+    mhz = CCpuClock::measureRawMhzSince(start, CCpuClock::C_MEASURE_MILLISECONDS);
+    cache.store(mhz);
+    return mhz;
+}
 
 } // namespace
 
@@ -78,12 +117,14 @@ uint32_t CCpuClock::measureRawMhzOverWholeMilliseconds(uint32_t milliseconds)
 uint32_t CCpuClock::getProcessRawMhz()
 {
     // Thread-safe once: concurrent first callers wait for the one measure.
-    static const uint32_t mhz = [] {
-        // A caller from another static initialiser may come before the sample.
-        SCpuClockSample start = s_processStart.counter ? s_processStart : sample();
-        return measureRawMhzSince(start, C_MEASURE_MILLISECONDS);
-    }();
+    static const uint32_t mhz = measureProcessRawMhz();
     return mhz;
+}
+
+void CCpuClock::setCacheFile(const char* path)
+{
+    CCriticalSectionLock lock(cacheFileLock());
+    cacheFile() = path ? path : "";
 }
 
 } // namespace Engine

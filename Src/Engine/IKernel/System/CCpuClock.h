@@ -15,7 +15,8 @@ struct SCpuClockSample
 // Measures the processor's clock (time-stamp cycles per microsecond) against
 // the high-resolution counter. The process's figure is measured once, from a
 // sample taken at static initialisation, so its interval has mostly passed
-// by the time the log header asks for it.
+// by the time the log header asks for it; with a cache file named, a figure
+// measured earlier in the same boot is taken instead.
 class CCpuClock
 {
 public:
@@ -35,8 +36,12 @@ public:
     // The half-second form the figure was once taken with: whole elapsed
     // milliseconds (truncated), unpaired readings. Kept as the reference.
     static uint32_t measureRawMhzOverWholeMilliseconds(uint32_t milliseconds);
-    // Raw MHz of this process: measured at the first call, then remembered.
+    // Raw MHz of this process: measured (or read from the cache file) at the
+    // first call, then remembered.
     static uint32_t getProcessRawMhz();
+    // Where the process's figure is kept between processes; empty for none.
+    // Counts only before the first getProcessRawMhz.
+    static void setCacheFile(const char* path);
 };
 
 } // namespace Engine

@@ -48,6 +48,9 @@ public:
     // closed, another process's open of the file answers C_OPEN_IN_USE.
     static FILE* openOwnFile(const CString& path, bool empty, int32_t* outcome);
     static bool removeFile(const CString& path);
+    // Puts the file `from` in the place of `to` in one step: a reader of `to`
+    // finds the old file or the new one, never a mix.
+    static bool replaceFile(const CString& from, const CString& to);
     // Removes an empty directory.
     static bool removeDirectory(const CString& path);
 };

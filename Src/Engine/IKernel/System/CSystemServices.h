@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Engine/IKernel/Types/CString.h"
+
 #include <cstdint>
 
 namespace Tavrin {
@@ -27,6 +29,9 @@ public:
     // Handles naming the calling process and thread in reports.
     static void* getCurrentProcessHandle();
     static void* getCurrentThreadHandle();
+    // Text that names the running boot of the machine and changes with every
+    // boot; empty when the system cannot tell.
+    static CString getBootIdentity();
 };
 
 // Shows text and caption modally; true only when the user confirmed with OK.

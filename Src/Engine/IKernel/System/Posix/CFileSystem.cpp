@@ -262,6 +262,11 @@ bool CFileSystem::removeFile(const CString& path)
     return unlink(toNativePath(path).c_str()) == 0;
 }
 
+bool CFileSystem::replaceFile(const CString& from, const CString& to)
+{
+    return rename(toNativePath(from).c_str(), toNativePath(to).c_str()) == 0;
+}
+
 bool CFileSystem::removeDirectory(const CString& path)
 {
     return rmdir(toNativePath(path).c_str()) == 0;

@@ -1,5 +1,6 @@
 #include "Engine/IKernel/System/CSystemServices.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdint>
 #include <pthread.h>
@@ -109,6 +110,20 @@ void* CSystemServices::getCurrentProcessHandle()
 void* CSystemServices::getCurrentThreadHandle()
 {
     return reinterpret_cast<void*>(pthread_self());
+}
+
+CString CSystemServices::getBootIdentity()
+{
+    FILE* file = fopen("/proc/sys/kernel/random/boot_id", "r");
+    if (!file)
+        return CString();
+    char text[64];
+    size_t length = fread(text, 1, sizeof(text) - 1, file);
+    fclose(file);
+    while (length > 0 && isspace(static_cast<unsigned char>(text[length - 1])))
+        --length;
+    text[length] = '\0';
+    return CString(text);
 }
 
 bool showMessageBox(void*, const char* text, const char* caption)

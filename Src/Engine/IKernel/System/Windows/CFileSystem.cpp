@@ -201,6 +201,13 @@ bool CFileSystem::removeFile(const CString& path)
     return DeleteFileW(toWidePath(path).c_str()) != 0;
 }
 
+bool CFileSystem::replaceFile(const CString& from, const CString& to)
+{
+    // NOTE: fails while another process holds `to` open without delete
+    // sharing (a C runtime reader does); the caller keeps the old file then.
+    return MoveFileExW(toWidePath(from).c_str(), toWidePath(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
 bool CFileSystem::removeDirectory(const CString& path)
 {
     return RemoveDirectoryW(toWidePath(path).c_str()) != 0;

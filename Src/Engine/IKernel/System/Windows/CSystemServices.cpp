@@ -74,6 +74,23 @@ void* CSystemServices::getCurrentThreadHandle()
     return GetCurrentThread();
 }
 
+CString CSystemServices::getBootIdentity()
+{
+    // Windows names no boot: its start time stands in, to the nearest minute,
+    // since the two readings below are not taken at one instant. A boot that
+    // began near a half minute may read either way; a cache keyed by it then
+    // misses once more, nothing worse.
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    uint64_t ticks = (static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+    // FILETIME counts 100 ns ticks.
+    uint64_t boot = ticks - GetTickCount64() * 10000ull;
+    const uint64_t minute = 60ull * 10000000ull;
+    CString identity;
+    identity.format("%llu", static_cast<unsigned long long>((boot + minute / 2) / minute));
+    return identity;
+}
+
 bool showMessageBox(void* ownerWindow, const char* text, const char* caption)
 {
     return MessageBoxA(static_cast<HWND>(ownerWindow), text, caption,
