@@ -62,7 +62,8 @@ uint32_t CCpuClockCache::read() const
 {
     if (!_isUsable())
         return 0;
-    FILE* file = CFileSystem::openFile(m_path, "r");
+    // The cache folder may be shared with other users: only our own file counts.
+    FILE* file = CFileSystem::openOwnFileToRead(m_path);
     if (!file)
         return 0;
     char text[C_MAXIMUM_FILE_BYTES + 1];

@@ -47,6 +47,9 @@ public:
     // another file) is removed, never written through. Until the stream is
     // closed, another process's open of the file answers C_OPEN_IN_USE.
     static FILE* openOwnFile(const CString& path, bool empty, int32_t* outcome);
+    // A stream reading a plain file of this user's, or null: never through a
+    // symbolic link, never waiting on a pipe someone put at the name.
+    static FILE* openOwnFileToRead(const CString& path);
     static bool removeFile(const CString& path);
     // Puts the file `from` in the place of `to` in one step: a reader of `to`
     // finds the old file or the new one, never a mix.

@@ -257,6 +257,17 @@ FILE* CFileSystem::openOwnFile(const CString& path, bool empty, int32_t* outcome
     return nullptr;
 }
 
+FILE* CFileSystem::openOwnFileToRead(const CString& path)
+{
+    int descriptor = open(toNativePath(path).c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    if (descriptor < 0)
+        return nullptr;
+    FILE* file = isOwnPlainFile(descriptor) ? fdopen(descriptor, "r") : nullptr;
+    if (!file)
+        close(descriptor);
+    return file;
+}
+
 bool CFileSystem::removeFile(const CString& path)
 {
     return unlink(toNativePath(path).c_str()) == 0;

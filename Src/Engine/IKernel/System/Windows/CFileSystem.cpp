@@ -196,6 +196,25 @@ FILE* CFileSystem::openOwnFile(const CString& path, bool empty, int32_t* outcome
     return file;
 }
 
+FILE* CFileSystem::openOwnFileToRead(const CString& path)
+{
+    // The temporary and cache folders are the user's own here; links are still refused.
+    HANDLE handle = CreateFileW(toWidePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return nullptr;
+    int descriptor = isPlainFile(handle) ? _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_TEXT) : -1;
+    if (descriptor < 0)
+    {
+        CloseHandle(handle);
+        return nullptr;
+    }
+    FILE* file = _fdopen(descriptor, "r");
+    if (!file)
+        _close(descriptor);
+    return file;
+}
+
 bool CFileSystem::removeFile(const CString& path)
 {
     return DeleteFileW(toWidePath(path).c_str()) != 0;

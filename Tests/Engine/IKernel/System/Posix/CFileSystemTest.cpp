@@ -3,6 +3,7 @@
 #include "Engine/IKernel/IKernel.h"
 #include "Engine/IKernel/System/CFileName.h"
 #include "Engine/IKernel/System/FileTestSupport.h"
+#include "Support/TestFiles.h"
 
 #include <cstdlib>
 #include <string>
@@ -10,6 +11,7 @@
 #include <unistd.h>
 
 using namespace Tavrin::Engine;
+using namespace TavrinTests;
 
 namespace {
 
@@ -119,4 +121,30 @@ TEST_F(AliasTest, LeadingPairOfSeparatorsIsOneSeparator)
 {
     EXPECT_STREQ(CFileName("//tmp//x.txt").getFullPath().c_str(), "\\tmp\\x.txt");
     EXPECT_STREQ(CFileName::toNativeFullPath("//tmp/x.txt").c_str(), "/tmp/x.txt");
+}
+
+// A file read from a folder others may write (the cache under /tmp) counts
+// only when it is a plain file of this user's; a pipe put there must not
+// hold the reader up.
+TEST(OwnFileToReadTest, OnlyAPlainFileOfOursIsRead)
+{
+    CTempFolder folder;
+    const std::string own = folder.file("own.txt");
+    writeFile(own, "figure\n");
+    ASSERT_EQ(symlink(own.c_str(), folder.file("link.txt").c_str()), 0);
+    writeFile(folder.file("twice.txt"), "figure\n");
+    ASSERT_EQ(link(folder.file("twice.txt").c_str(), folder.file("second-name.txt").c_str()), 0);
+    ASSERT_EQ(mkfifo(folder.file("pipe").c_str(), 0666), 0);
+    writeFile(folder.file("foreign.txt"), "figure\n");
+    // Only root can give a file away; as another user the row reads as one of ours.
+    bool foreign = geteuid() == 0 && chown(folder.file("foreign.txt").c_str(), 65534, 65534) == 0;
+    const std::pair<const char*, bool> cases[] = {{"own.txt", false}, {"link.txt", true}, {"second-name.txt", true},
+                                                 {"pipe", true}, {"missing.txt", true}, {"foreign.txt", foreign}};
+    for (const auto& entry : cases)
+    {
+        FILE* file = CFileSystem::openOwnFileToRead(folder.file(entry.first).c_str());
+        EXPECT_EQ(file == nullptr, entry.second) << entry.first;
+        if (file)
+            fclose(file);
+    }
 }
