@@ -96,3 +96,13 @@ key_event() {
 held_key() { xdotool keydown "$1"; sleep "$2"; xdotool keyup "$1"; }
 # wheel_notch up|down: one notch.
 wheel_notch() { if [ "$1" = up ]; then xdotool click 4; else xdotool click 5; fi; }
+# wait_ink CONDITION: until the suite's own `ink` finds counts ($counts) that
+# meet CONDITION (awk, on $1 and $2), up to 10 s.
+wait_ink() {
+  local i
+  for ((i = 0; i < 50; i++)); do
+    ink && awk "{ exit !($1) }" <<<"$counts" && return 0
+    sleep 0.2
+  done
+  return 1
+}

@@ -223,15 +223,6 @@ ink() {
   counts="$(convert "$work/live.png" -format %c histogram:info:- |
     awk '/#000000 / { t = $1 + 0 } /#7A7B7E / { d = $1 + 0 } END { print t + 0, d + 0 }')"
 }
-# wait_ink CONDITION: until the counts meet it (awk, on $1 and $2), up to 10 s.
-wait_ink() {
-  local i
-  for ((i = 0; i < 50; i++)); do
-    ink && awk "{ exit !($1) }" <<<"$counts" && return 0
-    sleep 0.2
-  done
-  return 1
-}
 before="$(lines)"
 if start_detection; then
   ink

@@ -276,15 +276,6 @@ ink() {
     -format "%[fx:round((1-mean)*w*h)] " info:)"
   counts+="$(convert "$shot" -colorspace gray -threshold 25% -negate -format "%[fx:round(mean*w*h)]" info:)"
 }
-# wait_ink CONDITION: until the counts meet it (awk, on $1 and $2), up to 10 s.
-wait_ink() {
-  local i
-  for ((i = 0; i < 50; i++)); do
-    ink && awk "{ exit !($1) }" <<<"$counts" && return 0
-    sleep 0.2
-  done
-  return 1
-}
 if start_detection; then
   ink
   read -r blank_ink _ <<<"$counts"
