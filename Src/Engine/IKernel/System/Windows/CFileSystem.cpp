@@ -35,6 +35,21 @@ bool isPlainFile(HANDLE handle)
            info.nNumberOfLinks <= 1;
 }
 
+// A C runtime stream owning `handle`; null, with the handle closed, on failure.
+FILE* streamOnHandle(HANDLE handle, int flags, const char* mode)
+{
+    int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), flags);
+    if (descriptor < 0)
+    {
+        CloseHandle(handle);
+        return nullptr;
+    }
+    FILE* file = _fdopen(descriptor, mode);
+    if (!file)
+        _close(descriptor);
+    return file;
+}
+
 } // namespace
 
 int32_t CFileSystem::readCurrentDirectory(CString& directory)
@@ -180,19 +195,9 @@ FILE* CFileSystem::openOwnFile(const CString& path, bool empty, int32_t* outcome
             CloseHandle(handle);
         return nullptr;
     }
-    int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_APPEND | _O_TEXT);
-    if (descriptor < 0)
-    {
-        CloseHandle(handle);
-        return nullptr;
-    }
-    FILE* file = _fdopen(descriptor, "a");
-    if (!file)
-    {
-        _close(descriptor);
-        return nullptr;
-    }
-    *outcome = C_OPEN_DONE;
+    FILE* file = streamOnHandle(handle, _O_APPEND | _O_TEXT, "a");
+    if (file)
+        *outcome = C_OPEN_DONE;
     return file;
 }
 
@@ -203,16 +208,12 @@ FILE* CFileSystem::openOwnFileToRead(const CString& path)
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return nullptr;
-    int descriptor = isPlainFile(handle) ? _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_TEXT) : -1;
-    if (descriptor < 0)
+    if (!isPlainFile(handle))
     {
         CloseHandle(handle);
         return nullptr;
     }
-    FILE* file = _fdopen(descriptor, "r");
-    if (!file)
-        _close(descriptor);
-    return file;
+    return streamOnHandle(handle, _O_RDONLY | _O_TEXT, "r");
 }
 
 bool CFileSystem::removeFile(const CString& path)
