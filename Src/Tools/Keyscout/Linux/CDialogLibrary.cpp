@@ -1,7 +1,8 @@
 #include "Tools/Keyscout/Linux/CDialogLibrary.h"
 
+#include "Engine/IKernel/System/CFileSystem.h"
+
 #include <dlfcn.h>
-#include <limits.h>
 #include <unistd.h>
 
 const char* const CDialogLibrary::C_FILE_NAME = "keyscout-gtk.so";
@@ -11,11 +12,7 @@ namespace {
 // The program's own folder, links resolved, as the loader saw it.
 std::string programFolder()
 {
-    char path[PATH_MAX];
-    ssize_t length = readlink("/proc/self/exe", path, sizeof(path) - 1);
-    if (length <= 0)
-        return ".";
-    std::string program(path, static_cast<size_t>(length));
+    std::string program = Tavrin::Engine::CFileSystem::getExecutablePath().c_str();
     size_t separator = program.rfind('/');
     return separator == std::string::npos ? "." : program.substr(0, separator);
 }
